@@ -1,0 +1,35 @@
+# Telmora workstation setup: `make demo` and `make test` do all the set-up on a
+# fresh Debian 12 machine (packages, both builds, the Wine test bed).
+BUILD ?= build
+BUILD64 := $(BUILD)/x86_64
+BUILD32 := $(BUILD)/i686
+JOBS ?= 2
+
+.PHONY: all deps build build64 build32 test demo clean
+
+all: build
+
+deps:
+	scripts/install-deps.sh
+
+build: build64 build32
+
+build64: deps
+	cmake -S . -B $(BUILD64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
+	cmake --build $(BUILD64) -j $(JOBS)
+
+# The shipped 32-bit program; there is no 32-bit Wine here, so its tests are not built.
+build32: deps
+	cmake -S . -B $(BUILD32) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTELMORA_BUILD_TESTS=OFF \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
+	cmake --build $(BUILD32) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD64) --output-on-failure -j $(JOBS)
+
+demo: build
+	scripts/demo.sh $(BUILD64)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The demo: runs the x86_64 STNIN32.EXE under Wine in a fresh Wine PC and
+# saves PNG screenshots of its main window and function box into BUILD/demo.
+# Uses $DISPLAY when it answers, otherwise a display of its own (Xvfb).
+# Usage: demo.sh BUILD_DIR (the x86_64 build tree)
+set -euo pipefail
+
+build=$(cd "${1:?usage: demo.sh BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+testbed="$build/demo-testbed"
+out="$build/demo"
+mkdir -p "$testbed" "$out"
+rm -f "$out"/*.bmp "$out"/*.png
+
+own_display=0
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "$DISPLAY" >"$testbed/display"
+  "$here/testbed.sh" template "$testbed"
+else
+  own_display=1
+  "$here/testbed.sh" up "$testbed"
+fi
+stop() { [ "$own_display" = 1 ] && "$here/testbed.sh" down "$testbed"; true; }
+trap stop EXIT
+
+wine_path() { local p="$1"; echo "Z:${p//\//\\}"; }
+"$here/wine-run.sh" "$testbed" "$build/demo_driver.exe" "$(wine_path "$build/STNIN32.EXE")" "$(wine_path "$out")"
+
+for shot in main-window function-box screen; do
+  convert "$out/$shot.bmp" "$out/$shot.png"
+  rm -f "$out/$shot.bmp"
+done
+echo "Screenshots: $out/main-window.png $out/function-box.png $out/screen.png"

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs one Windows executable under Wine in a fresh copy of the test bed's
+# template prefix, with its own wineserver, on the test bed's display.
+# Usage: wine-run.sh TESTBED_DIR PROGRAM.EXE [ARGS...]. Exit status: the program's.
+# Everything started in the copy is stopped with its wineserver afterwards.
+set -uo pipefail
+
+testbed=${1:?usage: wine-run.sh TESTBED_DIR PROGRAM [ARGS...]}
+testbed=$(cd "$testbed" 2>/dev/null && pwd) || { echo "wine-run: no test bed directory $1" >&2; exit 2; }
+shift
+program=${1:?usage: wine-run.sh TESTBED_DIR PROGRAM [ARGS...]}
+shift
+
+if [ ! -f "$testbed/display" ] || [ ! -d "$testbed/template/prefix" ]; then
+  echo "wine-run: the test bed in $testbed is not up (scripts/testbed.sh up $testbed)" >&2
+  exit 2
+fi
+
+run=$(mktemp -d "$testbed/run.XXXXXX")
+cleanup() {
+  WINEPREFIX="$run/prefix" wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$run/prefix" wineserver -w >/dev/null 2>&1 || true
+  rm -rf "$run"
+}
+trap cleanup EXIT
+trap "exit 143" TERM INT
+
+cp -a "$testbed/template/prefix" "$run/prefix"
+cp -a "$testbed/template/home" "$run/home"
+
+export WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
+DISPLAY=$(cat "$testbed/display")
+export DISPLAY
+
+# Output goes to files first: a window the shell starts may inherit our
+# handles and keep a pipe open after the program ends.
+wine "$program" "$@" >"$run/stdout" 2>"$run/stderr" </dev/null
+status=$?
+cat "$run/stdout"
+cat "$run/stderr" >&2
+exit $status

@@ -1,0 +1,254 @@
+// The main window: a captionless strip across the bottom of the work area
+// that shows the program's icon, a title line and one progress line. It runs
+// the first command (the whole job happens inside that one message), keeps
+// the Program Manager conversation partner, and offers the periodic yield
+// that long file rewrites call.
+#include "startup/main_window.h"
+
+#include <dde.h>
+#include <sys/timeb.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "startup/startup.h"
+#include "ui/language.h"
+#include "ui/resource_ids.h"
+#include "ui/strings.h"
+#include "workflow/workflow_driver.h"
+#include "workflow/workflows.h"
+
+HWND g_ddePartner = reinterpret_cast<HWND>(-1);
+
+namespace {
+
+const char kProgramVersion[] = "6.00";
+const int kAnimationSteps = 10;
+const int kDisplayLimit = kDisplayLineSize - 2;  // 199 characters are shown
+const long kYieldIntervalMs = 250;
+const int kWorkAreaRectSize = 16;  // the size SystemParametersInfoA is told
+const char kMainFontFace[] = "Arial";
+
+// The time of the last yield; the first yield always looks at the queue.
+struct YieldClock {
+    int firstYield;
+    __time64_t seconds;
+    unsigned short milliseconds;
+};
+YieldClock s_yieldClock = {1, 0, 0};
+
+void ReleaseDdePartner() { g_ddePartner = reinterpret_cast<HWND>(-1); }
+
+void NotifyCtl3dColorChange() {
+    typedef BOOL(WINAPI * ColorChangeProc)();
+    HMODULE ctl3d = Ctl3dLibrary();
+    if (!ctl3d) return;
+    ColorChangeProc colorChange =
+        reinterpret_cast<ColorChangeProc>(reinterpret_cast<void*>(GetProcAddress(ctl3d, "Ctl3dColorChange")));
+    if (colorChange) colorChange();
+}
+
+LRESULT RunFirstCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+        case IDM_RUN_DRIVER:
+            RunWorkflowDriver();
+            PostQuitMessage(0);
+            return 0;
+        case IDM_UNINSTALL:
+            UninstallClient();
+            PostQuitMessage(0);
+            return 0;
+        default:
+            DefWindowProcA(window, message, wParam, lParam);
+            return 0;
+    }
+}
+
+// One 1-pixel ring: the right and bottom edges in `bottomRight`, the left and
+// top edges in `topLeft`, each edge a 1-pixel rectangle.
+void FillRing(HDC dc, const RECT& r, HBRUSH topLeft, HBRUSH bottomRight) {
+    RECT right = {r.right - 1, r.top, r.right, r.bottom};
+    RECT bottom = {r.left, r.bottom - 1, r.right - 1, r.bottom};
+    RECT left = {r.left, r.top, r.left + 1, r.bottom - 1};
+    RECT top = {r.left + 1, r.top, r.right - 1, r.top + 1};
+    FillRect(dc, &right, bottomRight);
+    FillRect(dc, &bottom, bottomRight);
+    FillRect(dc, &left, topLeft);
+    FillRect(dc, &top, topLeft);
+}
+
+RECT Inset(RECT r, int by) {
+    r.left += by;
+    r.top += by;
+    r.right -= by;
+    r.bottom -= by;
+    return r;
+}
+
+struct BorderBrushes {
+    HBRUSH frame;
+    HBRUSH face;
+    HBRUSH shadow;
+    HBRUSH light;
+};
+
+// The frame line, a 2-pixel band in the face colour and a 3-pixel sunken bevel.
+void DrawBorder(HDC dc, RECT r, const BorderBrushes& b) {
+    FillRing(dc, r, b.frame, b.frame);
+    r.top += 2;
+    FillRing(dc, r, b.face, b.face);
+    FillRing(dc, Inset(r, 1), b.face, b.face);
+    r = Inset(r, 2);
+    FillRing(dc, r, b.shadow, b.light);
+    FillRing(dc, Inset(r, 1), b.shadow, b.light);
+    FillRing(dc, Inset(r, 2), b.frame, b.face);
+}
+
+// The count drawn is the 8-bit length; for multi-byte code pages the UTF-16
+// form is shorter, and drawing past its end would show garbage, so the count
+// never exceeds the converted text.
+void DrawLine(HDC dc, int x, int y, const char* line) {
+    const wchar_t* wide = ToWide(line);
+    size_t count = std::strlen(line);
+    size_t wideCount = std::wcslen(wide);
+    if (wideCount < count) count = wideCount;
+    TextOutW(dc, x, y, wide, static_cast<int>(count));
+}
+
+void DrawTextLines(HDC dc, int baseX, int baseY) {
+    int x = GetSystemMetrics(SM_CXICON) + 2 * baseX;
+    DrawLine(dc, x, baseY / 2, g_setup.displayTitle);
+    DrawLine(dc, x, 2 * baseY, g_setup.displayProgress);
+}
+
+void CopyDisplayLine(char (&line)[kDisplayLineSize], const char* text) {
+    text::CopyPrefix(line, text, kDisplayLimit);
+}
+
+void SetTitleLine() {
+    char title[101];
+    char format[kMessageSize];
+    char line[kMessageSize];
+    LoadLocalString(g_setup.appInstance, IDS_PROGRAM_TITLE, title);
+    LoadLocalString(g_setup.appInstance, IDS_TITLE_FORMAT, format);
+    text::Format(line, format, title, kProgramVersion);
+    SetDisplayLine(line, kDisplayTitle);
+}
+
+}  // namespace
+
+LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            PaintMainWindow(window, &paint);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_SYSCOLORCHANGE:
+            NotifyCtl3dColorChange();
+            return 0;
+        case WM_COMMAND:
+            return RunFirstCommand(window, message, wParam, lParam);
+        case WM_DDE_TERMINATE:
+            ReleaseDdePartner();
+            return 0;
+        case WM_DDE_ACK:
+            g_ddePartner = reinterpret_cast<HWND>(wParam);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+RECT MainWindowRect(RECT workArea, int iconHeight) {
+    workArea.top = workArea.bottom - 2 * iconHeight;
+    return workArea;
+}
+
+int ShowMainWindow(int showCommand) {
+    g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RECT workArea;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, kWorkAreaRectSize, &workArea, 0)) {
+        workArea = {0, 0, g_setup.screenWidth, g_setup.screenHeight};
+    }
+    RECT r = MainWindowRect(workArea, GetSystemMetrics(SM_CYICON));
+    ShowWindow(g_setup.mainWindow, showCommand);
+
+    // Grow the window from the centre of its place in ten steps.
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    for (int step = 1; step <= kAnimationSteps; ++step) {
+        int w = width * step / kAnimationSteps;
+        int h = height * step / kAnimationSteps;
+        int x = width / 2 - w / 2 + r.left;
+        int y = height / 2 - h / 2 + r.top;
+        MoveWindow(g_setup.mainWindow, x, y, w, h, TRUE);
+        UpdateWindow(g_setup.mainWindow);
+    }
+    SetTitleLine();
+    return 1;
+}
+
+void SetDisplayLine(const char* text, int mode) {
+    if (mode == kDisplayProgress || mode == kDisplayBoth) CopyDisplayLine(g_setup.displayProgress, text);
+    if (mode == kDisplayTitle || mode == kDisplayBoth) CopyDisplayLine(g_setup.displayTitle, text);
+    InvalidateRect(g_setup.mainWindow, nullptr, TRUE);
+    UpdateWindow(g_setup.mainWindow);
+}
+
+void PaintMainWindow(HWND window, PAINTSTRUCT* paintStruct) {
+    HDC dc = paintStruct->hdc;
+    LONG baseUnits = GetDialogBaseUnits();
+    int baseX = LOWORD(baseUnits);
+    int baseY = HIWORD(baseUnits);
+
+    win::GdiObject font(CreateFontA(baseY, 0, 0, 0, 0, FALSE, FALSE, FALSE, static_cast<DWORD>(LanguageCharset()),
+                                    OUT_CHARACTER_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                    VARIABLE_PITCH | FF_SWISS, kMainFontFace));
+    HGDIOBJ previousFont = font.IsOpen() ? SelectObject(dc, font.Get()) : nullptr;
+
+    COLORREF faceColour = GetSysColor(COLOR_BTNFACE);
+    const COLORREF kPureWhite = 0xFFFFFF;
+    win::GdiObject frame(CreateSolidBrush(GetSysColor(COLOR_WINDOWFRAME)));
+    win::GdiObject face(CreateSolidBrush(faceColour));
+    win::GdiObject shadow(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
+    win::GdiObject light(CreateSolidBrush(GetSysColor(faceColour == kPureWhite ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT)));
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+
+    RECT client;
+    GetClientRect(window, &client);
+    BorderBrushes brushes = {static_cast<HBRUSH>(frame.Get()), static_cast<HBRUSH>(face.Get()),
+                             static_cast<HBRUSH>(shadow.Get()), static_cast<HBRUSH>(light.Get())};
+    DrawBorder(dc, client, brushes);
+    DrawIcon(dc, baseX, GetSystemMetrics(SM_CYICON) / 2, LoadIconA(g_setup.appInstance, IDI_INSTALL));
+    DrawTextLines(dc, baseX, baseY);
+
+    if (previousFont) SelectObject(dc, previousFont);
+}
+
+int YieldToWindows(int force) {
+    struct __timeb64 now;
+    if (s_yieldClock.firstYield) {
+        s_yieldClock.firstYield = 0;
+    } else if (!force) {
+        _ftime64(&now);
+        long elapsed = static_cast<long>(now.time - s_yieldClock.seconds) * 1000L +
+                       (static_cast<long>(now.millitm) - static_cast<long>(s_yieldClock.milliseconds));
+        if (elapsed >= 0 && elapsed < kYieldIntervalMs) return 0;
+    }
+    MSG msg;
+    PeekMessageA(&msg, g_setup.mainWindow, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+    _ftime64(&now);
+    s_yieldClock.seconds = now.time;
+    s_yieldClock.milliseconds = now.millitm;
+    return 0;
+}

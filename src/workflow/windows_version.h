@@ -1,0 +1,7 @@
+// Windows version tests; each reads GetVersion() anew.
+#pragma once
+
+int IsWindowsNT();
+int IsWindows95();
+int IsVersion4();
+int IsWindowsNT351();
