@@ -167,13 +167,9 @@
 #define IDC_TEXT_LINE4 3204
 #define IDC_TEXT_LINE5 3205
 #define IDC_TEXT_LINE6 3206
-#define IDC_YES 3210
-/* winuser.h names a cursor IDC_NO; within this program IDC_NO is the No
-   button. Include windows.h (when used at all) before this header. */
-#ifdef IDC_NO
-#undef IDC_NO
-#endif
-#define IDC_NO 3211
+/* winuser.h already names a cursor IDC_NO, so the answer buttons carry a longer name. */
+#define IDC_ANSWER_YES 3210
+#define IDC_ANSWER_NO 3211
 #define IDC_PATH_EDIT 3220
 #define IDC_ABORT 3221
 #define IDC_NETWORK_PRIMARY 3222
