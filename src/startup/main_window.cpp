@@ -19,7 +19,6 @@
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 #include "workflow/workflow_driver.h"
-#include "workflow/workflows.h"
 
 HWND g_ddePartner = reinterpret_cast<HWND>(-1);
 
@@ -58,7 +57,7 @@ LRESULT RunFirstCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             PostQuitMessage(0);
             return 0;
         case IDM_UNINSTALL:
-            UninstallClient();
+            g_workflows.uninstall();
             PostQuitMessage(0);
             return 0;
         default:
