@@ -1,0 +1,88 @@
+// Scratch directories under C:\ and whole-file helpers for tests.
+#include "temp_directory.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace tst {
+namespace {
+
+constexpr int kNameAttempts = 1000;
+
+bool IsDotEntry(const char* name) {
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+bool RemoveEntry(const std::string& path, const WIN32_FIND_DATAA& found) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveTree(path);
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+}  // namespace
+
+TempDirectory::TempDirectory() {
+    static unsigned serial = 0;
+    unsigned seed = GetCurrentProcessId() * 7919u + GetTickCount();
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "C:\\TST%05X\\", (seed + ++serial) & 0xFFFFFu);
+        if (CreateDirectoryA(name, nullptr)) {
+            path_ = name;
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    ADD_FAILURE() << "cannot create a temporary directory under C:\\, error " << GetLastError();
+}
+
+TempDirectory::~TempDirectory() {
+    if (!path_.empty() && !RemoveTree(path_)) ADD_FAILURE() << "cannot remove " << path_;
+}
+
+bool RemoveTree(const std::string& directory) {
+    std::string base = directory;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    bool ok = true;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!IsDotEntry(found.cFileName)) ok = RemoveEntry(base + found.cFileName, found) && ok;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryA(base.c_str()) != 0 && ok;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return CloseHandle(file) && ok && written == bytes.size();
+}
+
+std::string ReadFile(const std::string& path, bool* ok) {
+    if (ok) *ok = false;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string content;
+    char buffer[4096];
+    DWORD got = 0;
+    BOOL read = TRUE;
+    while ((read = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) content.append(buffer, got);
+    CloseHandle(file);
+    if (ok) *ok = read != 0;
+    return content;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace tst
