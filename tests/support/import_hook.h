@@ -6,6 +6,10 @@
 // the replacement and restored when the hook goes out of scope. Code of the
 // product library linked into the test executable calls through these slots.
 //
+// An optimising compiler may load an import's slot once per function, so a
+// function that calls the import both inside and outside a hook's scope can
+// miss the change; product code reads each import in a function of its own.
+//
 //   tst::FakeWindowsVersion version(tst::kWindowsNT40);
 //   tst::CountingFake<BOOL, UINT, DWORD> exitWindows("USER32.dll", "ExitWindowsEx", TRUE);
 //   ... EXPECT_EQ(exitWindows.Calls(), 1); EXPECT_EQ(std::get<0>(exitWindows.LastArguments()), EWX_REBOOT);
