@@ -5,7 +5,7 @@ BUILD64 := $(BUILD)/x86_64
 BUILD32 := $(BUILD)/i686
 JOBS ?= 2
 
-.PHONY: all deps build build64 build32 test demo clean
+.PHONY: all deps build build64 build32 test demo screenshots clean
 
 all: build
 
@@ -30,6 +30,10 @@ test: build
 
 demo: build
 	scripts/demo.sh $(BUILD64)
+
+# Every dialog template and the main window, in English and German, as PNG files.
+screenshots: build64
+	scripts/screenshots.sh $(BUILD64)
 
 clean:
 	rm -rf $(BUILD)
