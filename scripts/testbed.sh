@@ -48,10 +48,11 @@ stop_display() {
 }
 
 # Boots the template prefix once: sandboxed HOME, virtual desktop (no 2 s
-# stall when windows hide), no menu builder, the Windows-like [ports] mapping.
+# stall when windows hide), no menu builder, the Windows-like [ports] mapping,
+# and an installed font for the caption and message fonts.
 boot_template() {
   local template="$dir/template" stamp version
-  version=$(wine --version 2>/dev/null || echo unknown)
+  version="$(wine --version 2>/dev/null || echo unknown)-bed2"
   stamp="$template/.telmora-ready"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
     return 0
@@ -74,6 +75,17 @@ boot_template() {
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$dir/wineboot.log" 2>&1
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\win.ini' \
     /v ports /d 'SYS:Microsoft\Windows NT\CurrentVersion\Ports' /f >>"$dir/wineboot.log" 2>&1
+  # The caption and message fonts are "MS Shell Dlg", which Wine substitutes
+  # with Tahoma; Wine's own Tahoma is not among the fonts it loads here, so
+  # no font would match those faces, unlike on Windows. An installed family
+  # stands in for Tahoma.
+  local standin="DejaVu Sans" families
+  families=$(fc-list : family 2>/dev/null || true)
+  case "$families" in *"Liberation Sans"*) standin="Liberation Sans" ;; esac
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d "$standin" /f >>"$dir/wineboot.log" 2>&1
+  # Windows NT keeps the 16-bit SYSTEM directory beside SYSTEM32; Wine's
+  # prefix has none, so a copy into it would fail where Windows succeeds.
+  mkdir -p "$WINEPREFIX/drive_c/windows/system"
   wineserver -k || true
   wineserver -w || true
   echo "$version" >"$stamp"

@@ -2,6 +2,7 @@
 # Runs one Windows executable under Wine in a fresh copy of the test bed's
 # template prefix, with its own wineserver, on the test bed's display.
 # Usage: wine-run.sh TESTBED_DIR PROGRAM.EXE [ARGS...]. Exit status: the program's.
+# The build's demo share (BUILD/share beside TESTBED_DIR) appears as drive F:.
 # Everything started in the copy is stopped with its wineserver afterwards.
 set -uo pipefail
 
@@ -27,6 +28,14 @@ trap "exit 143" TERM INT
 
 cp -a "$testbed/template/prefix" "$run/prefix"
 cp -a "$testbed/template/home" "$run/home"
+
+# The demo fax server share of the build, when there is one, as drive F:
+# (a copy per run, so what one run writes there no other run sees).
+share="$(dirname "$testbed")/share"
+if [ -d "$share" ]; then
+  cp -a "$share" "$run/share"
+  ln -sfn "$run/share" "$run/prefix/dosdevices/f:"
+fi
 
 export WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="

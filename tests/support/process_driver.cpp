@@ -215,9 +215,10 @@ std::string ChildProcess::ControlText(HWND dialog, int id) {
 
 bool ChildProcess::Press(HWND dialog, int id) {
     if (!IsWindow(dialog)) return false;
+    // The command goes to the dialog itself, as a click would send it: a
+    // BM_CLICK to a box that is still starting up can be lost under load.
     HWND button = GetDlgItem(dialog, id);
-    bool sent = button ? SendNotifyMessageW(button, BM_CLICK, 0, 0)
-                       : SendNotifyMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    bool sent = SendNotifyMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     // Sent messages are handled in order, also inside a modal box the click opens:
     // once this one returns, the click has been handled or has led to a new box.
     DWORD_PTR ignored = 0;

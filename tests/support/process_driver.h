@@ -51,9 +51,9 @@ public:
     std::string DialogText(HWND box);
     // A control's text; for a combo box the selected entry.
     std::string ControlText(HWND dialog, int id);
-    // Clicks button `id` (BM_CLICK); a missing button's command goes to the dialog
-    // instead. Returns once the child has handled the click or opened another box;
-    // false when the dialog is gone.
+    // Sends the dialog button `id`'s click command (WM_COMMAND BN_CLICKED). Returns
+    // once the child has handled it or opened another box; false when the dialog
+    // is gone.
     bool Press(HWND dialog, int id);
     // Sets an edit control's text.
     bool Type(HWND dialog, int id, const char* text);
