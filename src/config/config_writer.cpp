@@ -1,0 +1,175 @@
+// Writing TELMORA.INI: a new file, or the one workstation section rebuilt
+// through the safe rewrite while every line the program does not own is
+// copied byte for byte; [SERVER-WKN] (and on request [WORKSTATION-1]) go.
+// Afterwards the [SERVER] areas are brought up to date when the reader found
+// them in step with this workstation.
+#include <windows.h>
+
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "autoexec/safe_rewrite.h"
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "config/client_settings.h"
+#include "config/config_lines.h"
+#include "config/config_values.h"
+#include "config/path_helpers.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+const char kServerSection[] = "[SERVER]";
+const char kWorkstationSection[] = "[WORKSTATION]";
+const char kSecondWorkstationSection[] = "[WORKSTATION-1]";
+const char kFileHeader[] = "[TELMORA]\r\nType: Init\r\nRevision: A\r\n";
+const char kLineEnd[] = "\r\n";
+
+const int kLineSize = 201;  // 200 significant characters
+const int kFileExists = 0;
+
+// A new section at the end of what was written: an empty line, the header.
+void WriteNewSection(FILE* output, const char* section) {
+    std::fputs(kLineEnd, output);
+    std::fputs(section, output);
+    std::fputs(kLineEnd, output);
+}
+
+// The key of a setting line: the text before its first ':' or '='.
+void SettingKeyOf(const char* line, char (&key)[kLineSize]) {
+    text::CopyPrefix(key, line, std::strcspn(line, ":="));
+}
+
+// Rebuilds the target section's lines behind its header: settings are
+// written in place of their old lines, empty lines dropped, other lines
+// copied. The input is left at the next section's header, or at its end.
+void RebuildSection(FILE* input, FILE* output, const ClientSettings* settings) {
+    char line[kLineSize];
+    long start = 0;
+    while (ReadConfigLine(input, line, kLineSize, &start)) {
+        if (IsSectionLine(line)) {
+            std::fseek(input, start, SEEK_SET);
+            return;
+        }
+        if (line[0] == '\0') continue;
+        char key[kLineSize];
+        SettingKeyOf(line, key);
+        if (!WriteSettingLine(output, key, settings)) CopyLine(input, start, output);
+    }
+}
+
+// Copies the input's lines under the dropping rules until the section
+// `target` (null: none) has been rebuilt or the input ends. Returns 1 when
+// the target section was met.
+int CopyLines(FILE* input, FILE* output, const char* target, const ClientSettings* settings,
+              int dropSecondSection) {
+    char line[kLineSize];
+    long start = 0;
+    int dropping = 0;
+    while (ReadConfigLine(input, line, kLineSize, &start)) {
+        if (IsDroppedLine(line, dropSecondSection, &dropping)) continue;
+        if (target && StartsWithNoCase(line, target)) {
+            std::fputs(target, output);
+            std::fputs(kLineEnd, output);
+            WriteSettingLine(nullptr, nullptr, settings);
+            RebuildSection(input, output, settings);
+            return 1;
+        }
+        CopyLine(input, start, output);
+    }
+    return 0;
+}
+
+int IsAtEnd(FILE* input) {
+    int c = std::getc(input);
+    if (c == EOF) return 1;
+    std::ungetc(c, input);
+    return 0;
+}
+
+// The sections after the target, copied under the dropping rules behind one
+// empty line.
+void CopyRemainingSections(FILE* input, FILE* output, int dropSecondSection) {
+    if (IsAtEnd(input)) return;
+    std::fputs(kLineEnd, output);
+    CopyLines(input, output, nullptr, nullptr, dropSecondSection);
+}
+
+// Writes the target section into the replacement of an existing file and
+// commits it. Takes over both files.
+int RewriteConfigFile(FILE* input, FILE* output, const char* directory, const char* target,
+                      const ClientSettings* settings, int dropSecondSection) {
+    if (!CopyLines(input, output, target, settings, dropSecondSection)) WriteNewSection(output, target);
+    WriteSettingLine(output, nullptr, settings);
+    CopyRemainingSections(input, output, dropSecondSection);
+    return CommitRewrite(input, output, directory, kConfigFileName, 0);
+}
+
+// Writes a new file holding the file header and the target section.
+// Takes over the file. A failed write deletes the file.
+int WriteNewConfigFile(FILE* output, const char* path, const char* target, const ClientSettings* settings) {
+    win::File file(output);
+    std::fputs(kFileHeader, file);
+    ShowProgress(IDS_CREATED_FILE, path);
+    WriteNewSection(file, target);
+    WriteSettingLine(file, nullptr, settings);
+
+    int written = std::fflush(file) == 0 && !std::ferror(file);
+    if (file.Close() != 0) written = 0;
+    if (written) return 1;
+    ShowError(IDS_WRITE_FILE_ERROR, path);
+    DeleteFileA(path);
+    return 0;
+}
+
+// One key of [SERVER], its value a directory without its trailing backslash.
+void SetServerKey(const char* path, const char* key, const char* directory) {
+    char value[kAreaSize];
+    text::Copy(value, directory);
+    RemoveTrailingBackslash(value);
+    SetKeyInSection(path, kServerSection, key, value);
+}
+
+}  // namespace
+
+int WriteConfigFile(const char* directory, const ClientSettings* settings, int dropSecondSection) {
+    WriteSettingLine(nullptr, nullptr, settings);
+    const char* target = settings->multiWorkstation ? kSecondWorkstationSection : kWorkstationSection;
+    char path[kPathFieldSize];
+    FormConfigPath(path, directory);
+
+    int result = 0;
+    if (_access(path, kFileExists) == 0) {
+        FILE* input = nullptr;
+        FILE* output = nullptr;
+        if (!OpenForRewrite(&input, &output, directory, kConfigFileName)) return 0;
+        result = RewriteConfigFile(input, output, directory, target, settings, dropSecondSection);
+    } else {
+        FILE* output = std::fopen(path, "wb");
+        if (!output) {
+            ShowError(IDS_CREATE_FILE_FAILED, path);
+            return 0;
+        }
+        result = WriteNewConfigFile(output, path, target, settings);
+    }
+    UpdateServerSection(directory, settings);
+    return result;
+}
+
+void UpdateServerSection(const char* directory, const ClientSettings* settings) {
+    if (!g_setup.updateServerSection) return;
+    char path[kPathFieldSize];
+    FormConfigPath(path, directory);
+
+    char area[kAreaSize];
+    ExpectedServerArea(settings->systemArea, area, kAreaSize);
+    SetServerKey(path, "ServerArea:", area);
+    SetServerKey(path, "SystemArea:", settings->systemArea);
+    AllUserAreaOf(settings->userArea, area, kAreaSize);
+    SetServerKey(path, "AllUserArea:", area);
+    SetServerKey(path, "RequestArea:", settings->requestArea);
+}
