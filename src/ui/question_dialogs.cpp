@@ -1,0 +1,293 @@
+// The question dialogs and the functions that ask them.
+//
+// One question is open at a time: its parameters (the text offered, the
+// answer buffer, the default button, the network names, the replace lines)
+// wait in one record from the question function's start until its dialog
+// ends, and the dialog procedures read them from there. Every question
+// dialog confirms Escape, the close box and Abort with "Abort installation?"
+// and stays open when the user answers No.
+#include "ui/question_dialogs.h"
+
+#include <cstring>
+
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "files/language_list.h"
+#include "startup/main_window.h"
+#include "ui/dialogs.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+#include "ui/strings.h"
+
+namespace {
+
+const int kNetworkLabelSize = 80;
+const int kNamedNetworks = 3;
+const char kNetworkNameOpen[] = " (";
+const char kNetworkNameClose[] = ")";
+const std::size_t kNetworkNameFrame = sizeof(kNetworkNameOpen) - 1 + sizeof(kNetworkNameClose) - 1;
+const char kBlank = ' ';
+
+// The radio buttons of the network question and the answers they stand for;
+// the first three carry the network names.
+struct NetworkButton {
+    int buttonId;
+    unsigned short answer;
+};
+const NetworkButton kNetworkButtons[] = {
+    {IDC_NETWORK_PRIMARY, kNetworkPrimary},
+    {IDC_NETWORK_SECOND, kNetworkSecondary},
+    {IDC_NETWORK_THIRD, kNetworkTertiary},
+    {IDC_NETWORK_NONE, kNetworkOther},
+};
+
+// The parameters of the question being asked.
+struct QuestionState {
+    const char* defaultText;  // text or language code offered
+    char* answer;             // text answer, answerSize bytes
+    int answerSize;
+    int defaultYes;
+    unsigned short networkChoice;
+    unsigned short* networkAnswer;
+    const char* networkNames[kNamedNetworks];
+    const char* const* lines;  // replace question, ended by null
+};
+QuestionState s_question = {};
+
+INT_PTR RunQuestion(const char* name, DLGPROC procedure, const QuestionState& question) {
+    s_question = question;
+    if (g_setup.quietSwitch) ShowMainWindow(SW_SHOW);
+    INT_PTR end = RunDialog(g_setup.appInstance, name, g_setup.mainWindow, procedure, 0);
+    s_question = QuestionState();
+    return end;
+}
+
+// The result of a question answered with OK.
+int Answered(INT_PTR end) { return end == kQuestionAnswered ? 1 : 0; }
+
+// The result of a yes/no question; `answer` is 1 only for Yes.
+int YesNoAnswered(INT_PTR end, int& answer) {
+    answer = end == kQuestionAnswered ? 1 : 0;
+    return end == kQuestionAnswered || end == kQuestionNo ? 1 : 0;
+}
+
+void RemoveTrailingBlanks(char* text) {
+    if (!text) return;
+    std::size_t length = std::strlen(text);
+    while (length > 0 && text[length - 1] == kBlank) text[--length] = '\0';
+}
+
+// Escape, the close box and Abort: the user confirms, or the dialog stays.
+// Returns 1 when `id` was one of them.
+int ConfirmAbort(HWND dialog, int id) {
+    if (id != IDCANCEL && id != IDC_ABORT) return 0;
+    char question[kMessageSize];
+    LoadLocalString(g_setup.appInstance, IDS_ABORT_INSTALLATION, question);
+    if (ShowMessageBox(nullptr, question, kProductCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+        EndDialog(dialog, kQuestionAborted);
+    }
+    return 1;
+}
+
+// Appends " (name)" to a network button's label when the template has the
+// button and the label stays below 80 characters.
+void LabelNetworkButton(HWND dialog, int buttonId, const char* name, const char* notConfigured) {
+    if (text::IsEmpty(name)) name = notConfigured;
+    if (!GetDlgItem(dialog, buttonId)) return;
+    char label[kNetworkLabelSize];
+    GetDialogText(dialog, buttonId, label, kNetworkLabelSize);
+    if (std::strlen(label) + std::strlen(name) + kNetworkNameFrame >= static_cast<std::size_t>(kNetworkLabelSize)) {
+        return;
+    }
+    text::Append(label, kNetworkNameOpen);
+    text::Append(label, name);
+    text::Append(label, kNetworkNameClose);
+    SetDialogText(dialog, buttonId, label);
+}
+
+void CheckNetworkButtons(HWND dialog, unsigned short choice) {
+    for (const NetworkButton& button : kNetworkButtons) {
+        SendDlgItemMessageA(dialog, button.buttonId, BM_SETCHECK, button.answer == choice ? BST_CHECKED : BST_UNCHECKED,
+                            0);
+    }
+}
+
+// The network answer of a radio button; 0 when `id` is none of them.
+unsigned short NetworkAnswerOf(int id) {
+    for (const NetworkButton& button : kNetworkButtons) {
+        if (button.buttonId == id) return button.answer;
+    }
+    return 0;
+}
+
+void StartNetworkBox(HWND dialog) {
+    char notConfigured[kMessageSize];
+    LoadLocalString(g_setup.appInstance, IDS_NOT_CONFIGURED, notConfigured);
+    for (int i = 0; i < kNamedNetworks; ++i) {
+        LabelNetworkButton(dialog, kNetworkButtons[i].buttonId, s_question.networkNames[i], notConfigured);
+    }
+    CheckNetworkButtons(dialog, s_question.networkChoice);
+}
+
+// Yes or No as the default button, with the focus on it.
+void StartYesNo(HWND dialog) {
+    int button = s_question.defaultYes ? IDC_ANSWER_YES : IDC_ANSWER_NO;
+    SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(button), 0);
+    SetFocus(GetDlgItem(dialog, button));
+}
+
+void YesNoCommand(HWND dialog, int id) {
+    if (id == IDC_ANSWER_YES) {
+        EndDialog(dialog, kQuestionAnswered);
+    } else if (id == IDC_ANSWER_NO) {
+        EndDialog(dialog, kQuestionNo);
+    } else {
+        ConfirmAbort(dialog, id);
+    }
+}
+
+void ShowReplaceLines(HWND dialog) {
+    const char* const* lines = s_question.lines;
+    for (int i = 0; lines && i < kReplaceLineCount && lines[i]; ++i)
+        SetDialogText(dialog, IDC_TEXT_LINE1 + i, lines[i]);
+}
+
+// The chosen entry of the language list: a language's code, or the entry.
+void ReadLanguageAnswer(HWND dialog) {
+    char chosen[kLanguageNameSize];
+    chosen[0] = '\0';
+    GetWindowTextA(GetDlgItem(dialog, IDC_LANGUAGE_LIST), chosen, kLanguageNameSize);
+    const LanguageEntry* language = FindLanguageByName(chosen);
+    text::CopyInto(s_question.answer, static_cast<std::size_t>(s_question.answerSize),
+                   language ? language->code : chosen);
+}
+
+}  // namespace
+
+int AskPath(const char* name, const char* defaultText, char* answer, int size) {
+    int answered = AskText(name, defaultText, answer, size);
+    RemoveTrailingBlanks(answer);
+    return answered;
+}
+
+int AskText(const char* name, const char* defaultText, char* answer, int size) {
+    QuestionState question = {};
+    question.defaultText = defaultText;
+    question.answer = answer;
+    question.answerSize = size;
+    return Answered(RunQuestion(name, PathDlgBox, question));
+}
+
+int AskLanguage(const char* name, const char* defaultCode, char* answer, int size) {
+    QuestionState question = {};
+    question.defaultText = defaultCode;
+    question.answer = answer;
+    question.answerSize = size;
+    return Answered(RunQuestion(name, LanguageDlgBox, question));
+}
+
+int AskNetwork(unsigned short choice, unsigned short& answer, const char* primaryName, const char* secondName,
+               const char* thirdName) {
+    QuestionState question = {};
+    question.networkChoice = choice;
+    question.networkAnswer = &answer;
+    question.networkNames[0] = primaryName;
+    question.networkNames[1] = secondName;
+    question.networkNames[2] = thirdName;
+    const char* name = !text::IsEmpty(thirdName) || choice == kNetworkTertiary ? IDD_NETWORK3_BOX : IDD_NETWORK_BOX;
+    return Answered(RunQuestion(name, NetworkDlgBox, question));
+}
+
+int AskYesNo(const char* name, int defaultYes, int& answer) {
+    QuestionState question = {};
+    question.defaultYes = defaultYes;
+    return YesNoAnswered(RunQuestion(name, BoolDlgBox, question), answer);
+}
+
+int AskReplace(const char* const* lines, int defaultYes, int& answer) {
+    QuestionState question = {};
+    question.defaultYes = defaultYes;
+    question.lines = lines;
+    return YesNoAnswered(RunQuestion(IDD_REPLACE_BOX, ReplaceDlgBox, question), answer);
+}
+
+INT_PTR CALLBACK PathDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        SetDialogText(dialog, IDC_PATH_EDIT, s_question.defaultText ? s_question.defaultText : "");
+        return TRUE;  // the dialog manager focuses the edit field and selects its text
+    }
+    if (message != WM_COMMAND) return FALSE;
+
+    int id = LOWORD(wParam);
+    if (id == IDOK) {
+        GetDialogText(dialog, IDC_PATH_EDIT, s_question.answer, s_question.answerSize);
+        EndDialog(dialog, kQuestionAnswered);
+    } else {
+        ConfirmAbort(dialog, id);
+    }
+    return TRUE;
+}
+
+INT_PTR CALLBACK LanguageDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        FillLanguageList(dialog, s_question.defaultText);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+
+    int id = LOWORD(wParam);
+    if (id == IDOK) {
+        ReadLanguageAnswer(dialog);
+        EndDialog(dialog, kQuestionAnswered);
+    } else {
+        ConfirmAbort(dialog, id);
+    }
+    return TRUE;
+}
+
+INT_PTR CALLBACK NetworkDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        StartNetworkBox(dialog);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+
+    int id = LOWORD(wParam);
+    unsigned short choice = NetworkAnswerOf(id);
+    if (choice != 0) {
+        s_question.networkChoice = choice;
+        CheckNetworkButtons(dialog, choice);
+    } else if (id == IDOK) {
+        if (s_question.networkAnswer) *s_question.networkAnswer = s_question.networkChoice;
+        EndDialog(dialog, kQuestionAnswered);
+    } else {
+        ConfirmAbort(dialog, id);
+    }
+    return TRUE;
+}
+
+INT_PTR CALLBACK BoolDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        StartYesNo(dialog);
+        return FALSE;  // the focus is set
+    }
+    if (message != WM_COMMAND) return FALSE;
+    YesNoCommand(dialog, LOWORD(wParam));
+    return TRUE;
+}
+
+INT_PTR CALLBACK ReplaceDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        ShowReplaceLines(dialog);
+        StartYesNo(dialog);
+        return FALSE;  // the focus is set
+    }
+    if (message != WM_COMMAND) return FALSE;
+    YesNoCommand(dialog, LOWORD(wParam));
+    return TRUE;
+}
