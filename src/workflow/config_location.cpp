@@ -1,0 +1,41 @@
+// Finding the directory of TELMORA.INI: the /I directory, the search list,
+// the Windows directory for a new installation, or the user's answer.
+#include "workflow/config_location.h"
+
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "config/client_settings.h"
+#include "config/server_areas.h"
+#include "files/directories.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+const char kConfigFileName[] = "TELMORA.INI";
+
+int HoldsConfigFile(int reportMode) {
+    return CheckDirectory(g_setup.configDirectory, 0, kConfigFileName, nullptr, reportMode);
+}
+
+}  // namespace
+
+int LocateConfigFile(int create) {
+    if (g_setup.configDirectory[0] == '\0' || !HoldsConfigFile(kReportSilent)) {
+        if (FindConfigFile(g_setup.configDirectory) != 0) {
+            // A new installation makes its TELMORA.INI in the Windows directory without asking.
+            if (create) {
+                text::Copy(g_setup.configDirectory, g_windowsDirectory);
+            } else {
+                g_setup.configDirectory[0] = '\0';
+            }
+        }
+    }
+    while (g_setup.configDirectory[0] == '\0') {
+        text::Copy(g_setup.configDirectory, g_windowsDirectory);
+        if (!AskConfigDirectory(g_setup.configDirectory, 0)) return 0;
+        if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
+    }
+    ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);
+    return 1;
+}
