@@ -1,0 +1,263 @@
+// AUTOEXEC.BAT editing: decides which of the program's two lines must
+// change, asks, finds the file, and writes the new content through the safe
+// rewrite (or into a new file). A first pass over the old file looks for the
+// QVTLINIT line, so that a missing one can become the new first line; the
+// second pass replaces or drops the program's lines and copies every other
+// line byte for byte. When nothing differs the temporary file is discarded
+// and the old file is not touched.
+#include "autoexec/autoexec_editor.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "autoexec/safe_rewrite.h"
+#include "common/bounded_text.h"
+#include "common/win_handles.h"
+#include "config/config_lines.h"
+#include "config/path_helpers.h"
+#include "files/directories.h"
+#include "ui/messages.h"
+#include "ui/question_dialogs.h"
+#include "ui/resource_ids.h"
+#include "workflow/windows_version.h"
+
+namespace {
+
+const char kAutoexecName[] = "AUTOEXEC.BAT";
+const char kLineEnd[] = "\r\n";
+const int kPathAnswerSize = 257;  // room for 256 characters
+
+// The yes/no question for each request, for installing and uninstalling.
+struct PromptTemplates {
+    int request;
+    const char* install;
+    const char* uninstall;
+};
+const PromptTemplates kPromptTemplates[] = {
+    {kRequestBoth, IDD_BOOL_PROMPT_BOTH, IDD_BOOL_PROMPT_BOTH_UNINSTALL},
+    {kRequestQvtlinit, IDD_BOOL_PROMPT_INIT, IDD_BOOL_PROMPT_INIT_UNINSTALL},
+    {kRequestSpooler, IDD_BOOL_PROMPT_TSR, IDD_BOOL_PROMPT_TSR_UNINSTALL},
+};
+
+// One edit of AUTOEXEC.BAT, from the question to the commit.
+struct AutoexecEdit {
+    int request;
+    const char* initDir;   // null: the QVTLINIT line goes
+    const char* spoolDir;  // null: the spooler line goes
+    char value[kPathFieldSize];  // QVTLINIT's new value
+    FILE* input;   // the old file; null when the file is new
+    FILE* output;  // the temporary or the new file
+    int changed;
+    int spoolerFound;
+};
+
+int Wants(const AutoexecEdit& edit, int requestBit) { return (edit.request & requestBit) != 0; }
+
+// An unattended uninstallation neither asks nor looks anywhere but in the
+// directory already known.
+int IsQuietUninstall() { return g_setup.uninstallMode && g_setup.quietSwitch; }
+
+int FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// The directory of AUTOEXEC.BAT: the boot root until the user names another.
+char (&AutoexecDirectory())[kPathFieldSize] {
+    if (g_setup.autoexecDirectory[0] == '\0') text::Copy(g_setup.autoexecDirectory, g_bootRoot);
+    return g_setup.autoexecDirectory;
+}
+
+void WriteLine(FILE* output, const char* line) {
+    std::fputs(line, output);
+    std::fputs(kLineEnd, output);
+}
+
+// Writes a line of the program's own in place of `oldLine`; a line that
+// reads the same in any case leaves the file unchanged.
+void WriteOwnedLine(AutoexecEdit& edit, const char* newLine, const char* oldLine) {
+    WriteLine(edit.output, newLine);
+    if (!text::EqualNoCase(newLine, oldLine)) edit.changed = 1;
+}
+
+// The user answered No: names the lines the user must see to.
+void WarnUnedited(const AutoexecEdit& edit) {
+    if (Wants(edit, kRequestQvtlinit) && edit.initDir) ShowWarning(IDS_ENSURE_QVTLINIT_LINE, edit.value);
+    if (!Wants(edit, kRequestSpooler)) return;
+    if (edit.spoolDir) {
+        ShowWarning(IDS_ENSURE_QSPOOL_LINE, edit.spoolDir);
+    } else {
+        ShowWarning(IDS_ENSURE_NO_QSPOOL);
+    }
+}
+
+// Finds AUTOEXEC.BAT's path: asked for, or in a quiet uninstallation the
+// file that is already in the known directory. 0 on Abort or no such file.
+int LocateAutoexec(char (&path)[kPathFieldSize]) {
+    char(&directory)[kPathFieldSize] = AutoexecDirectory();
+    if (!IsQuietUninstall() && !AskAutoexecDirectory(directory)) return 0;
+    text::Copy(path, directory);
+    text::Append(path, kAutoexecName);
+    return !IsQuietUninstall() || FileExists(path);
+}
+
+int HasQvtlinitLine(FILE* input) {
+    char line[kAutoexecLineSize];
+    while (ReadConfigLine(input, line, kAutoexecLineSize, nullptr)) {
+        if (IsQvtlinitLine(line)) return 1;
+    }
+    return 0;
+}
+
+void AddQvtlinitLine(AutoexecEdit& edit) {
+    if (!Wants(edit, kRequestQvtlinit) || !edit.initDir) return;
+    char line[kFormedLineSize];
+    FormQvtlinitLine(line, edit.value);
+    WriteLine(edit.output, line);
+    edit.changed = 1;
+}
+
+void AppendSpoolerLine(AutoexecEdit& edit) {
+    if (!Wants(edit, kRequestSpooler) || edit.spoolerFound || !edit.spoolDir) return;
+    char line[kFormedLineSize];
+    FormSpoolerLine(line, edit.spoolDir);
+    WriteLine(edit.output, line);
+    edit.changed = 1;
+}
+
+void ReplaceQvtlinitLine(AutoexecEdit& edit, const char* oldLine) {
+    if (text::IsEmpty(edit.initDir)) {
+        edit.changed = 1;  // the line is dropped
+        return;
+    }
+    char line[kFormedLineSize];
+    FormQvtlinitLine(line, edit.value);
+    WriteOwnedLine(edit, line, oldLine);
+}
+
+void ReplaceSpoolerLine(AutoexecEdit& edit, const char* oldLine, const char* word) {
+    edit.spoolerFound = 1;
+    if (text::IsEmpty(edit.spoolDir)) {
+        edit.changed = 1;  // the line is dropped
+        return;
+    }
+    char line[kFormedLineSize];
+    RebuildSpoolerLine(line, oldLine, word, edit.spoolDir);
+    WriteOwnedLine(edit, line, oldLine);
+}
+
+// Replaces or drops `line` when it is one of the requested lines; 0 when
+// the line belongs to somebody else.
+int EditOwnedLine(AutoexecEdit& edit, const char* line) {
+    if (IsQvtlinitLine(line) && Wants(edit, kRequestQvtlinit)) {
+        ReplaceQvtlinitLine(edit, line);
+        return 1;
+    }
+    const char* word = FindCommandWord(kSpoolerName, line);
+    if (word && Wants(edit, kRequestSpooler)) {
+        ReplaceSpoolerLine(edit, line, word);
+        return 1;
+    }
+    return 0;
+}
+
+void EditLines(AutoexecEdit& edit) {
+    char line[kAutoexecLineSize];
+    long lineStart = 0;
+    while (ReadConfigLine(edit.input, line, kAutoexecLineSize, &lineStart)) {
+        if (!EditOwnedLine(edit, line)) CopyLine(edit.input, lineStart, edit.output);
+    }
+}
+
+// Both passes over the existing file; the rewrite is committed only when
+// something changed, else the old file stays exactly as it was.
+int RewriteAutoexec(AutoexecEdit& edit) {
+    const char* directory = g_setup.autoexecDirectory;
+    if (!OpenForRewrite(&edit.input, &edit.output, directory, kAutoexecName)) return 0;
+    if (!HasQvtlinitLine(edit.input)) AddQvtlinitLine(edit);
+    std::rewind(edit.input);
+    EditLines(edit);
+    AppendSpoolerLine(edit);
+    return CommitRewrite(edit.input, edit.output, directory, kAutoexecName, edit.changed ? 0 : 1);
+}
+
+// A new AUTOEXEC.BAT with the requested lines; not kept when it would be
+// empty.
+int CreateAutoexec(AutoexecEdit& edit, const char* path) {
+    win::File output(std::fopen(path, "wb"));
+    if (!output.IsOpen()) return AskIgnoreError(IDS_CREATE_FILE_FAILED, path);
+    edit.output = output;
+    AddQvtlinitLine(edit);
+    AppendSpoolerLine(edit);
+    int failed = std::fflush(output) != 0 || std::ferror(output);
+    if (output.Close() != 0) failed = 1;
+    if (!edit.changed) {
+        DeleteFileA(path);
+        return 1;
+    }
+    if (failed) {
+        ShowError(IDS_WRITE_FILE_ERROR, path);
+        DeleteFileA(path);
+        return 0;
+    }
+    ShowProgress(IDS_CREATED_FILE, path);
+    return 1;
+}
+
+// What the file now says, for later edits of this run.
+void RecordEdit(const AutoexecEdit& edit) {
+    g_setup.rebootNeeded = 1;
+    if (Wants(edit, kRequestQvtlinit) && edit.initDir) text::Copy(g_setup.qvtlinitValue, edit.initDir);
+    if (Wants(edit, kRequestSpooler)) g_setup.tsrInStartupFile = edit.spoolDir ? 1 : 0;
+}
+
+}  // namespace
+
+int UpdateStartupFile(int useTsr, const char* programDir) {
+    if (IsWindowsNT()) return 1;
+    int request = StartupRequest(useTsr, g_setup.tsrInStartupFile, g_setup.qvtlinitValue, g_setup.configDirectory,
+                                 g_windowsDirectory, g_setup.quietSwitch);
+    if (request == 0) return 1;
+    return EditAutoexec(request, g_setup.configDirectory, useTsr ? programDir : nullptr) ? 1 : 0;
+}
+
+int EditAutoexec(int request, const char* initDir, const char* spoolDir) {
+    if (IsWindowsNT()) return 1;
+    AutoexecEdit edit = {};
+    edit.request = request;
+    edit.initDir = initDir;
+    edit.spoolDir = spoolDir;
+    if (initDir) QvtlinitValueOf(edit.value, sizeof edit.value, initDir);
+
+    int answer = 1;
+    if (!IsQuietUninstall() && !AskAutoexecPrompt(request, answer)) return 0;
+    if (!answer) {
+        WarnUnedited(edit);
+        return 1;
+    }
+    char path[kPathFieldSize];
+    if (!LocateAutoexec(path)) return 0;
+    int result = FileExists(path) ? RewriteAutoexec(edit) : CreateAutoexec(edit, path);
+    if (result && edit.changed) RecordEdit(edit);
+    return result;
+}
+
+int AskAutoexecPrompt(int request, int& answer) {
+    const PromptTemplates* prompt = &kPromptTemplates[0];
+    for (const PromptTemplates& candidate : kPromptTemplates) {
+        if (candidate.request == (request & kRequestBoth)) prompt = &candidate;
+    }
+    const char* name = g_setup.uninstallMode ? prompt->uninstall : prompt->install;
+    return AskYesNo(name, answer, answer);
+}
+
+int AskAutoexecDirectory(char (&directory)[kPathFieldSize]) {
+    char proposal[kPathAnswerSize];
+    char answer[kPathAnswerSize] = "";
+    text::Copy(proposal, directory);
+    RemoveTrailingBackslash(proposal);
+    const char* name = g_setup.uninstallMode ? IDD_PATH_AUTOEXEC_DIR_UNINSTALL : IDD_PATH_AUTOEXEC_DIR;
+    if (!AskPath(name, proposal, answer, kPathAnswerSize)) return 0;
+    AddTrailingBackslash(answer);
+    text::UpperCase(answer);
+    text::Copy(directory, answer);
+    return 1;
+}
