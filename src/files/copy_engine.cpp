@@ -1,0 +1,233 @@
+// The copy engine: every file the setup program puts on the PC goes through
+// InstallFile, which decides from the flags its caller gives whether the
+// file is copied (version text, date and size, the replace question), copies
+// it and reports each failure with the question whether to go on.
+#include "files/copy_engine.h"
+
+#include <windows.h>
+
+#include <sys/stat.h>
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "config/client_settings.h"
+#include "config/path_helpers.h"
+#include "files/architecture.h"
+#include "ui/messages.h"
+#include "ui/question_dialogs.h"
+#include "ui/resource_ids.h"
+#include "workflow/config_location.h"
+#include "workflow/windows_version.h"
+
+namespace {
+
+const char kArchitectureVariable[] = "PROCESSOR_ARCHITECTURE";
+const char kTranslationPath[] = "\\VarFileInfo\\Translation";
+const char kFileVersionPathFormat[] = "\\StringFileInfo\\%s\\FileVersion";
+const char kTranslationKeyFormat[] = "%04X%04X";  // language, code page
+const char kDllMark[] = "DLL";                    // case-sensitive, anywhere in the source path
+const int kYearBase = 1900;
+
+enum : int {
+    kTranslationKeySize = 9,  // eight hexadecimal digits
+    kVersionValuePathSize = 64,
+    kReplaceQuestionLines = 5,
+};
+
+// The processor subdirectory of this PC: by PROCESSOR_ARCHITECTURE, which
+// Windows 95 does not set; its processor is taken as "x86".
+const char* ThisArchitectureSubdirectory() {
+    const char* value = std::getenv(kArchitectureVariable);
+    if (!value) value = IsWindows95() ? kWindows95Architecture : "";
+    return ArchitectureSubdirectory(value);
+}
+
+// The system area of the configuration in use: where the share lies when
+// the caller names no directory. 0 when the configuration cannot be read.
+int ConfiguredSystemArea(char (&systemArea)[kAreaSize]) {
+    if (!LocateConfigFile(kLocateForInstall)) return 0;
+    ClientSettings settings;
+    if (!ReadConfigFile(g_setup.configDirectory, &settings, kReadNormal)) return 0;
+    text::Copy(systemArea, settings.systemArea);
+    return 1;
+}
+
+int PathExists(const char* path) {
+    struct _stat64 status;
+    return _stat64(path, &status) == 0;
+}
+
+// Formats string `id` with its arguments into a line of the replace question.
+void FormatLine(char (&line)[kMessageSize], UINT id, ...) {
+    va_list args;
+    va_start(args, id);
+    FormatMessageText(line, kMessageSize, id, args);
+    va_end(args);
+}
+
+// "<size> bytes <day>/<month>/<year> <h>:<m>:<s>" in local time.
+void FormatFileDetails(char (&line)[kMessageSize], const struct _stat64& status) {
+    __time64_t modified = status.st_mtime;
+    const struct tm* local = _localtime64(&modified);
+    if (!local) {
+        line[0] = '\0';
+        return;
+    }
+    FormatLine(line, IDS_FILE_DETAILS, static_cast<long>(status.st_size), local->tm_mday, local->tm_mon + 1,
+               local->tm_year + kYearBase, local->tm_hour, local->tm_min, local->tm_sec);
+}
+
+// The replace question about `target` (as new or newer than `source`), Yes
+// proposed. 0 when aborted; else 1 with `copy` the answer.
+int AskReplaceQuestion(const char* source, const struct _stat64& sourceStatus, const char* target,
+                       const struct _stat64& targetStatus, int* copy) {
+    char lines[kReplaceQuestionLines][kMessageSize];
+    FormatLine(lines[0], IDS_REPLACE_FILE, target);
+    FormatFileDetails(lines[1], targetStatus);
+    lines[2][0] = '\0';
+    FormatLine(lines[3], IDS_WITH_FILE, source);
+    FormatFileDetails(lines[4], sourceStatus);
+    const char* shown[kReplaceQuestionLines + 1] = {lines[0], lines[1], lines[2], lines[3], lines[4], nullptr};
+
+    int answer = 0;
+    if (!AskReplace(shown, 1, answer)) return 0;
+    *copy = answer;
+    return 1;
+}
+
+// 0 when the source's version text is not greater than the target's; 1 when
+// either has none (a missing target has none).
+int NewerVersion(const char* source, const char* target) {
+    char sourceVersion[kVersionTextSize];
+    char targetVersion[kVersionTextSize];
+    if (!GetFileVersionText(source, sourceVersion) || !GetFileVersionText(target, targetVersion)) return 1;
+    return std::strcmp(sourceVersion, targetVersion) > 0 ? 1 : 0;
+}
+
+// The question after a failed copy: the DLL text when the source path says
+// "DLL" in capitals, the plain one otherwise.
+int AskIgnoreCopyFailure(const char* source, const char* target) {
+    UINT question = std::strstr(source, kDllMark) ? IDS_DLL_COPY_FAILED : IDS_COPY_FILE_FAILED;
+    return AskIgnoreError(question, source, target);
+}
+
+}  // namespace
+
+int FindArchitectureFile(char* directory, const char* fileName) {
+    char base[kPathFieldSize];
+    if (text::IsEmpty(directory)) {
+        char systemArea[kAreaSize];
+        if (!ConfiguredSystemArea(systemArea)) return 0;
+        text::Copy(base, systemArea);
+    } else {
+        text::Copy(base, directory);
+    }
+
+    const char* subdirectory = ThisArchitectureSubdirectory();
+    if (!subdirectory) return 0;
+
+    AddTrailingBackslash(base);
+    text::Append(base, subdirectory);
+    char path[kPathFieldSize];
+    text::Copy(path, base);
+    text::Append(path, fileName);
+    if (!PathExists(path)) return 0;
+
+    if (directory) text::CopyInto(directory, kPathFieldSize, base);
+    return 1;
+}
+
+int GetFileVersionText(const char* path, char* versionText) {
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) return 0;
+
+    win::LocalMemory block(LocalAlloc(LPTR, size));
+    if (!block.IsOpen() || !GetFileVersionInfoA(path, 0, size, block.Get())) return 0;
+    void* translation = nullptr;
+    UINT translationLength = 0;
+    if (!VerQueryValueA(block.Get(), kTranslationPath, &translation, &translationLength) || !translation ||
+        translationLength < sizeof(DWORD)) {
+        return 0;
+    }
+
+    DWORD first = *static_cast<const DWORD*>(translation);
+    char key[kTranslationKeySize];
+    text::Format(key, kTranslationKeyFormat, static_cast<unsigned>(LOWORD(first)),
+                 static_cast<unsigned>(HIWORD(first)));
+    char valuePath[kVersionValuePathSize];
+    text::Format(valuePath, kFileVersionPathFormat, key);
+
+    void* value = nullptr;
+    UINT valueLength = 0;
+    if (!VerQueryValueA(block.Get(), valuePath, &value, &valueLength) || !value) return 0;
+    text::CopyInto(versionText, kVersionTextSize, static_cast<const char*>(value));
+    return 1;
+}
+
+int AskReplaceFile(const char* source, const char* target, int* copy) {
+    *copy = 0;
+    struct _stat64 sourceStatus;
+    struct _stat64 targetStatus;
+    if (_stat64(source, &sourceStatus) != 0) return 0;
+    if (_stat64(target, &targetStatus) != 0) {
+        *copy = 1;
+        return 1;
+    }
+    if (sourceStatus.st_size == targetStatus.st_size && sourceStatus.st_mtime == targetStatus.st_mtime) return 1;
+    if (targetStatus.st_mtime < sourceStatus.st_mtime) {
+        *copy = 1;
+        return 1;
+    }
+    return AskReplaceQuestion(source, sourceStatus, target, targetStatus, copy);
+}
+
+int InstallFile(const char* sourceDirectory, const char* sourceName, const char* targetDirectory,
+                const char* targetName, int askReplace, int useArchitecture, int checkVersion,
+                int ignoreCopyFailure) {
+    if (!targetName) targetName = sourceName;
+    char sourceCopy[kPathFieldSize];
+    char targetCopy[kPathFieldSize];
+    text::Copy(sourceCopy, sourceDirectory);
+    text::Copy(targetCopy, targetDirectory);
+    if (useArchitecture) FindArchitectureFile(sourceCopy, sourceName);
+
+    char source[kPathFieldSize];
+    char target[kPathFieldSize];
+    text::Copy(source, sourceCopy);
+    text::Append(source, sourceName);
+    text::Copy(target, targetCopy);
+    text::Append(target, targetName);
+    if (text::EqualNoCase(source, target)) return 1;
+
+    char shownDirectory[kPathFieldSize];
+    text::Copy(shownDirectory, targetCopy);
+    RemoveTrailingBackslash(shownDirectory);
+
+    int copy = 1;
+    if (checkVersion) copy = NewerVersion(source, target);
+    if (askReplace) {
+        // The date and size rule replaces the version's verdict.
+        ShowProgress(IDS_CHECKING_VERSION, target);
+        if (!AskReplaceFile(source, target, &copy)) return AskIgnoreError(IDS_COPY_FILE_FAILED, source, target);
+    }
+    if (!copy) return 1;
+
+    ShowProgress(IDS_COPYING_FILE, targetName, shownDirectory);
+    int copied = CopyOneFile(source, target);
+    ShowProgress("");
+    if (ignoreCopyFailure || copied) return 1;
+    return AskIgnoreCopyFailure(source, target);
+}
+
+int CopyOneFile(const char* source, const char* target) {
+    if (CopyFileA(source, target, FALSE)) return 1;
+    ShowError(IDS_CANNOT_COPY_FILE, source);
+    return 0;
+}

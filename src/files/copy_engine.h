@@ -1,0 +1,34 @@
+// The one way a file is put on the PC: the copy engine with its date, size
+// and version rules, the architecture subdirectory of the share, and the
+// version text of a file.
+#pragma once
+
+enum : int {
+    kVersionTextSize = 52,  // a FileVersion text: 51 characters
+};
+
+// When `fileName` lies in the processor-architecture subdirectory ("I386\"
+// for PROCESSOR_ARCHITECTURE "x86", ...) of `directory` (in/out, a 272-byte
+// field; null or empty: the system area of the configuration), appends that
+// subdirectory to a given `directory` and returns 1; else 0, unchanged.
+int FindArchitectureFile(char* directory, const char* fileName);
+
+// The FileVersion text of `path`'s version resource (first translation only)
+// into versionText[0..kVersionTextSize). 1 when there is one.
+int GetFileVersionText(const char* path, char* versionText);
+
+// The date and size rule: `copy` 1 when `target` is missing or older than
+// `source`; the replace question when it is as new or newer with another size
+// or time. 0 only when the question was aborted or `source` is missing.
+int AskReplaceFile(const char* source, const char* target, int* copy);
+
+// Copies sourceDirectory+sourceName to targetDirectory+targetName (null:
+// the source name) by the flags' rules, showing progress and asking about
+// failures. 1 when copied, up to date, skipped by the user or its failure
+// ignored; 0 when the user chose not to ignore a failure.
+int InstallFile(const char* sourceDirectory, const char* sourceName, const char* targetDirectory,
+                const char* targetName, int askReplace, int useArchitecture, int checkVersion,
+                int ignoreCopyFailure);
+
+// CopyFileA over an existing target; ShowError 3349 on failure.
+int CopyOneFile(const char* source, const char* target);
