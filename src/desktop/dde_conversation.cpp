@@ -1,0 +1,134 @@
+// The raw window-message DDE conversation with the Program Manager server:
+// the broadcast initiate, one execute at a time with its bounded wait for the
+// acknowledgement, and the terminate handshake.
+//
+// The command text travels in DDE-shared global memory. Once the execute is
+// posted the memory belongs to the server until it acknowledges: the
+// acknowledgement hands the handle back and it is freed then. A command that
+// is never acknowledged leaves its memory with the server.
+#include "desktop/dde_conversation.h"
+
+#include <windows.h>
+#include <dde.h>
+
+#include <cstring>
+
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "startup/main_window.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+const DWORD kAckWaitMs = 3000;
+const UINT kCommandMemoryFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
+const UINT_PTR kNoPartnerLowWord = 0xFFFF;
+
+// The command posted last, while the server holds it.
+HGLOBAL s_pendingCommand = nullptr;
+unsigned s_lastAckStatus = 0;
+
+bool HasPartner() { return LOWORD(reinterpret_cast<UINT_PTR>(g_ddePartner)) != kNoPartnerLowWord; }
+
+void ForgetPartner() { g_ddePartner = reinterpret_cast<HWND>(-1); }
+
+WPARAM OwnWindow() { return reinterpret_cast<WPARAM>(g_setup.mainWindow); }
+
+// A DDE-shared copy of `command` with its terminator; empty when no memory.
+win::GlobalMemory CommandMemory(const char* command) {
+    SIZE_T size = std::strlen(command) + 1;
+    win::GlobalMemory memory(GlobalAlloc(kCommandMemoryFlags, size));
+    if (!memory.IsOpen()) return memory;
+    void* bytes = GlobalLock(memory);
+    if (!bytes) {
+        memory.Close();
+        return memory;
+    }
+    std::memcpy(bytes, command, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// An execute's acknowledgement to the main window: keeps its status and takes
+// back the command memory it returns, then frees the packed parameter.
+void TakeExecuteAck(const MSG& msg) {
+    if (!s_pendingCommand || msg.hwnd != g_setup.mainWindow) return;
+    UINT_PTR status = 0;
+    UINT_PTR commandHandle = 0;
+    if (!UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &commandHandle)) return;
+    if (reinterpret_cast<HGLOBAL>(commandHandle) == s_pendingCommand) {
+        s_lastAckStatus = LOWORD(status);
+        GlobalFree(s_pendingCommand);
+        s_pendingCommand = nullptr;
+    }
+    FreeDDElParam(WM_DDE_ACK, msg.lParam);
+}
+
+// Takes the next message of the DDE range from the queue and dispatches it,
+// polling until `limitMs` have passed since `start`. 0 when none came.
+int NextDdeMessage(MSG* msg, DWORD start, DWORD limitMs) {
+    for (;;) {
+        if (PeekMessageA(msg, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
+            DispatchMessageA(msg);
+            if (msg->message == WM_DDE_ACK) TakeExecuteAck(*msg);
+            return 1;
+        }
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed > limitMs) return 0;
+        // Sleeps until something new arrives instead of spinning; the next
+        // peek looks again either way.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, limitMs - elapsed + 1, QS_POSTMESSAGE | QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace
+
+int InitiateDDE(const char* application, const char* topic) {
+    ATOM applicationAtom = GlobalAddAtomA(application);
+    ATOM topicAtom = GlobalAddAtomA(topic);
+    ForgetPartner();
+    // The server's acknowledgement is sent to the main window during this
+    // call; its handler keeps the partner.
+    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, OwnWindow(), MAKELPARAM(applicationAtom, topicAtom));
+    if (applicationAtom) GlobalDeleteAtom(applicationAtom);
+    if (topicAtom) GlobalDeleteAtom(topicAtom);
+    return HasPartner() ? 1 : 0;
+}
+
+int ExecuteDDECmd(const char* command) {
+    if (!HasPartner()) {
+        ShowError(IDS_DDE_NO_SERVER);
+        return 0;
+    }
+    s_lastAckStatus = 0;
+    win::GlobalMemory memory = CommandMemory(command);
+    if (!memory.IsOpen()) return 0;
+    LPARAM lParam = PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(memory.Get()));
+    if (!PostMessageA(g_ddePartner, WM_DDE_EXECUTE, OwnWindow(), lParam)) {
+        FreeDDElParam(WM_DDE_EXECUTE, lParam);
+        return 0;
+    }
+    s_pendingCommand = memory.Release();
+
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (NextDdeMessage(&msg, start, kAckWaitMs)) {
+        if (msg.message == WM_DDE_ACK) return 1;
+    }
+    return 0;
+}
+
+unsigned LastDDEAckStatus() { return s_lastAckStatus; }
+
+int TerminateDDE() {
+    if (HasPartner()) PostMessageA(g_ddePartner, WM_DDE_TERMINATE, OwnWindow(), 0);
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (HasPartner()) {
+        if (!NextDdeMessage(&msg, start, kAckWaitMs)) return 0;
+        if (msg.message == WM_DDE_TERMINATE || msg.message == WM_DDE_ACK) ForgetPartner();
+    }
+    BringWindowToTop(g_setup.mainWindow);
+    return 1;
+}

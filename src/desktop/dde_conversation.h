@@ -1,0 +1,48 @@
+// The raw window-message DDE conversation with the shell's Program Manager
+// server, and the two text rules of its commands and replies.
+//
+// One conversation at a time: InitiateDDE finds the partner (the main window's
+// WM_DDE_ACK handler keeps it in g_ddePartner), ExecuteDDECmd sends one
+// command and waits at most 3 seconds for its acknowledgement, TerminateDDE
+// closes the conversation. The waits poll the DDE message range only, so
+// other window messages stay queued until the conversation ends.
+//
+// This header includes no windows.h: the text rules are plain text logic.
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+
+// 1 when a server answered the initiate for `application` and `topic`.
+int InitiateDDE(const char* application, const char* topic);
+
+// Posts `command` to the partner; 1 when it acknowledged within 3 seconds
+// (positively or not). Without a partner, error 3411 is shown and 0 returned.
+int ExecuteDDECmd(const char* command);
+
+// The status word of the last acknowledgement ExecuteDDECmd received (bit 15
+// set when the server accepted the command).
+unsigned LastDDEAckStatus();
+
+// 1 when the conversation closed within 3 seconds.
+int TerminateDDE();
+
+// The quote character written around a directory in a command: a directory
+// that contains a blank is wrapped in double quotes, any other is not.
+inline const char* CommandQuote(const char* directory) {
+    return directory && std::strchr(directory, ' ') ? "\"" : "";
+}
+
+// The item count in a group's description line ("name",path,count,...): the
+// signed 16-bit decimal number after the second comma, 0 when there is none.
+inline int GroupItemCount(const char* reply) {
+    if (!reply) return 0;
+    int commas = 0;
+    while (*reply != '\0' && commas < 2) {
+        if (*reply == ',') ++commas;
+        ++reply;
+    }
+    short count = 0;
+    if (std::sscanf(reply, "%hd", &count) != 1) return 0;
+    return count;
+}
