@@ -1,6 +1,8 @@
-// The demo driver: starts STNIN32.EXE in the demo Wine PC, waits for its main
-// window and function box, saves screenshots of both (BMP files that the demo
-// script turns into PNG), then answers Quit and waits for the program to end.
+// The demo driver: runs a standard installation of the fax client from the
+// demo share (drive F:) in the demo Wine PC with the real STNIN32.EXE,
+// saving screenshots of the main window, the function box and the server
+// question (BMP files that the demo script turns into PNG), then prints what
+// the installation left on the PC.
 // Usage: demo_driver.exe <STNIN32.EXE> <output directory>
 #include <windows.h>
 
@@ -53,6 +55,44 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     return std::fclose(out) == 0 && ok;
 }
 
+// Waits, bounded, until a window of the child has gone.
+bool WaitUntilGone(HWND window) {
+    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += 50) {
+        if (!IsWindow(window)) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+void PrintFile(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        std::printf("  %s: missing\n", path);
+        return;
+    }
+    std::printf("--- %s ---\n", path);
+    char line[512];
+    while (std::fgets(line, sizeof line, file)) std::fputs(line, stdout);
+    std::fclose(file);
+}
+
+void PrintSummary() {
+    std::printf("\nThe PC after the installation:\n");
+    PrintFile("C:\\windows\\TELMORA.INI");
+    const char* const files[] = {"C:\\windows\\TELMORA.EXE", "C:\\windows\\QSPOOL.EXE", "C:\\windows\\TELMORA.HLP",
+                                 "C:\\windows\\system32\\GEAR32SD.DLL", "C:\\windows\\system32\\SNBD6W9S.DLL",
+                                 "C:\\windows\\system\\CTL3DV2.DLL"};
+    for (const char* file : files) {
+        std::printf("  %-40s %s\n", file, GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES ? "installed" : "missing");
+    }
+    HKEY key;
+    bool uninstall = RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                   "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telmora Workstation", 0,
+                                   KEY_READ, &key) == ERROR_SUCCESS;
+    if (uninstall) RegCloseKey(key);
+    std::printf("  uninstall entry %s\n", uninstall ? "registered" : "missing");
+}
+
 int Fail(tst::ChildProcess& child, const char* what) {
     std::fprintf(stderr, "demo: %s\n%s\n", what, child.Describe().c_str());
     return 1;
@@ -69,7 +109,8 @@ int main(int argc, char** argv) {
     if (!out.empty() && out.back() != '\\') out += '\\';
 
     tst::ChildProcess child;
-    if (!child.Start(argv[1], "")) return Fail(child, "STNIN32.EXE did not start");
+    child.SetDirectory("F:\\SYSTEM\\");
+    if (!child.Start(argv[1], "", {"PROCESSOR_ARCHITECTURE=x86"})) return Fail(child, "STNIN32.EXE did not start");
     HWND box = child.WaitForDialog("Telmora installation", kWindowTimeoutMs);
     if (!box) return Fail(child, "no function box");
     HWND mainWindow = child.WaitForWindow("TelmoraInstall", kWindowTimeoutMs);
@@ -81,11 +122,27 @@ int main(int argc, char** argv) {
                  SaveWindowBitmap(GetDesktopWindow(), out + "screen.bmp");
     if (!saved) return Fail(child, "screenshots could not be saved");
 
+    // Install, with the server base the program proposes from the share.
+    child.Press(box, IDOK);
+    if (!WaitUntilGone(box)) return Fail(child, "the function box did not close");
+    HWND question = child.WaitForDialog("Telmora installation", kWindowTimeoutMs);
+    if (!question) return Fail(child, "no server question");
+    Sleep(kPaintSettleMs);
+    if (!SaveWindowBitmap(question, out + "server-question.bmp")) return Fail(child, "no screenshot");
+    std::printf("demo: server base proposed: %s\n", child.ControlText(question, IDC_PATH_EDIT).c_str());
+    child.Press(question, IDOK);
+    if (!WaitUntilGone(question)) return Fail(child, "the server question did not close");
+
+    box = child.WaitForDialog("Telmora installation", kWindowTimeoutMs * 4);
+    if (!box) return Fail(child, "the function box did not come back after the installation");
+    Sleep(kPaintSettleMs);
+    SaveWindowBitmap(mainWindow, out + "installed.bmp");
     child.Press(box, IDC_FUNCTION_QUIT);
     child.Press(box, IDOK);
     DWORD exitCode = 1;
     if (!child.WaitForExit(kWindowTimeoutMs, &exitCode)) return Fail(child, "STNIN32.EXE did not end after Quit");
-    std::printf("demo: STNIN32.EXE showed its main window and function box, and ended with exit code %lu\n",
+    std::printf("demo: STNIN32.EXE installed the client from F:\\SYSTEM\\ and ended with exit code %lu\n",
                 static_cast<unsigned long>(exitCode));
+    PrintSummary();
     return exitCode == 0 ? 0 : 1;
 }

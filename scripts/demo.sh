@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demo: runs the x86_64 STNIN32.EXE under Wine in a fresh Wine PC and
-# saves PNG screenshots of its main window and function box into BUILD/demo.
+# The demo: a standard installation of the fax client by the x86_64
+# STNIN32.EXE under Wine, in a fresh Wine PC, from the demo share (BUILD/share
+# as drive F:); prints what it installed and saves PNG screenshots into BUILD/demo.
 # Uses $DISPLAY when it answers, otherwise a display of its own (Xvfb).
 # Usage: demo.sh BUILD_DIR (the x86_64 build tree)
 set -euo pipefail
@@ -24,10 +25,10 @@ stop() { [ "$own_display" = 1 ] && "$here/testbed.sh" down "$testbed"; true; }
 trap stop EXIT
 
 wine_path() { local p="$1"; echo "Z:${p//\//\\}"; }
-"$here/wine-run.sh" "$testbed" "$build/demo_driver.exe" "$(wine_path "$build/STNIN32.EXE")" "$(wine_path "$out")"
+"$here/wine-run.sh" "$testbed" "$build/demo_driver.exe" "F:\\SYSTEM\\WIN32\\STNIN32.EXE" "$(wine_path "$out")"
 
-for shot in main-window function-box screen; do
+for shot in main-window function-box server-question installed screen; do
   convert "$out/$shot.bmp" "$out/$shot.png"
   rm -f "$out/$shot.bmp"
 done
-echo "Screenshots: $out/main-window.png $out/function-box.png $out/screen.png"
+echo "Screenshots in $out: main-window, function-box, server-question, installed, screen (.png)"

@@ -1,0 +1,15 @@
+// A configuration with a second workstation section: the notebook PC's own
+// fax server beside a network server.
+#pragma once
+
+#include "config/client_settings.h"
+
+// Reads `directory`'s configuration; when it has a second workstation
+// section, `notebookSettings` gets that section's settings and `settings` the
+// first section with the notebook's server areas. 1, or 0 when a read failed.
+int ReadNotebookConfig(const char* directory, ClientSettings* settings, ClientSettings* notebookSettings);
+
+// Writes back what ReadNotebookConfig read, with the configuration's desktop
+// entries (asking about the Program Manager item when `askProgman` is 1).
+// 1, or 0 when the configuration could not be read again.
+int WriteNotebookConfig(ClientSettings* settings, ClientSettings* notebookSettings, int askProgman);
