@@ -2,6 +2,7 @@
 // STNIN32.EXE as a child process: from the function box, quiet with an
 // existing configuration, aborted, and the notebook with a second server.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -117,6 +118,12 @@ TEST_F(InstallEndToEnd, StandardInstallationFromTheFunctionBox) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telmora Workstation"));
     for (const char* extension : {".G3F", ".G3N", ".G3S"}) {
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, extension)) << extension;
+    }
+    // Wine's shell answers the Program Manager conversation with Start Menu folders.
+    char programs[MAX_PATH] = "";
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs), S_OK);
+    for (const char* item : {"Telmora Client.lnk", "Workstation Setup.lnk", "Welcome!.lnk"}) {
+        EXPECT_TRUE(tst::FileExists(std::string(programs) + "\\Telmora\\" + item)) << item;
     }
 }
 
