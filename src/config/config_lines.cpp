@@ -16,11 +16,28 @@ const unsigned char kDelete = 127;
 const char kBlank = ' ';
 const char kQuote = '"';
 
-// Reads and drops the rest of a line, up to and including its LF.
-void DropRestOfLine(FILE* file) {
+const int kCtrlZ = 26;
+
+// The next byte of `file`. The program has one thread, so the stream needs
+// no lock: the locking getc costs ten times as much per byte.
+int NextByte(FILE* file) {
+#ifdef _WIN32
+    return _getc_nolock(file);
+#else
+    return getc_unlocked(file);
+#endif
+}
+
+// Reads and drops the rest of a line, up to and including its LF. Returns
+// the number of bytes read.
+long DropRestOfLine(FILE* file) {
+    long count = 0;
     int c;
-    while ((c = std::getc(file)) != EOF && c != kLineFeed) {
+    while ((c = NextByte(file)) != EOF) {
+        ++count;
+        if (c == kLineFeed) break;
     }
+    return count;
 }
 
 // Control characters and DEL read as blanks; trailing blanks go.
@@ -41,28 +58,57 @@ int IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 int EndsToken(char c) { return c == '\0' || c == ',' || IsLineBlank(c); }
 
-}  // namespace
-
-int ReadConfigLine(FILE* file, char* buffer, int size, long* lineStart) {
-    if (lineStart) *lineStart = std::ftell(file);
+// The line reader behind both forms: reads one line into `buffer` as
+// ReadConfigLine describes, keeps the first `size` bytes read in `bytes`
+// (when given) and returns how many bytes it read.
+long ReadLine(FILE* file, char* buffer, int size, char* bytes) {
     EmptyBuffer(buffer, size);
-    int c = std::getc(file);
+    int c = NextByte(file);
     if (c == EOF) return 0;
 
     int room = size > 0 ? size - 1 : 0;
     int length = 0;
+    long count = 0;
     while (c != EOF) {
+        if (bytes && count < size) bytes[count] = static_cast<char>(c);
+        ++count;
         if (length == room) {
             // The buffer is full: the rest of the line is not significant.
-            if (c != kLineFeed) DropRestOfLine(file);
+            if (c != kLineFeed) count += DropRestOfLine(file);
             break;
         }
         buffer[length++] = static_cast<char>(c);
         if (c == kLineFeed) break;
-        c = std::getc(file);
+        c = NextByte(file);
     }
     if (size > 0) NormaliseLine(buffer, length);
-    return 1;
+    return count;
+}
+
+}  // namespace
+
+int ReadConfigLine(FILE* file, char* buffer, int size, long* lineStart) {
+    if (lineStart) *lineStart = std::ftell(file);
+    return ReadLine(file, buffer, size, nullptr) > 0;
+}
+
+long ReadConfigLineBytes(FILE* file, char* buffer, int size, char* bytes) {
+    return ReadLine(file, buffer, size, bytes);
+}
+
+void WriteLineBytes(FILE* output, const char* bytes, long count) {
+    int endsInLineFeed = count > 0 && bytes[count - 1] == kLineFeed;
+    const char* end = bytes + count;
+    while (bytes < end) {
+        const void* ctrlZ = std::memchr(bytes, kCtrlZ, static_cast<std::size_t>(end - bytes));
+        const char* stop = ctrlZ ? static_cast<const char*>(ctrlZ) : end;
+        std::fwrite(bytes, 1, static_cast<std::size_t>(stop - bytes), output);
+        bytes = ctrlZ ? stop + 1 : end;
+    }
+    // The line's own LF went out with its last piece: under Wine's runtime an
+    // LF put on its own (putc, or fputs of "\n", which the compiler makes a
+    // putc) writes the stream's buffer out, one system call per line.
+    if (!endsInLineFeed) std::putc(kLineFeed, output);
 }
 
 int FindSection(FILE* file, const char* name, char* buffer, int size, long* position) {

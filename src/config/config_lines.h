@@ -12,6 +12,19 @@
 // could be read (end of file).
 int ReadConfigLine(FILE* file, char* buffer, int size, long* lineStart);
 
+// ReadConfigLine for a caller that copies most lines verbatim: it tracks the
+// line starts itself from the counts returned (asking the file for its
+// position costs system calls per line) and keeps the line's bytes as read,
+// so a copy needs no seek back. Returns how many bytes the line took from
+// the file (0 only at end of file). `bytes` (room for `size` bytes, not
+// terminated) gets the first of them: all of them when the count is at most
+// `size`; a larger count means the rest of a long line was read and dropped.
+long ReadConfigLineBytes(FILE* file, char* buffer, int size, char* bytes);
+
+// Writes `count` bytes that ReadConfigLineBytes kept (one whole line) the
+// way CopyLine copies a line: Ctrl-Z dropped, one LF at the end.
+void WriteLineBytes(FILE* output, const char* bytes, long count);
+
 // From the current position, finds the first section line whose first
 // strlen(name) characters equal `name` (any case; null accepts any section).
 // On success `position` (when given) is just behind that line. On failure the

@@ -44,42 +44,80 @@ void SettingKeyOf(const char* line, char (&key)[kLineSize]) {
     text::CopyPrefix(key, line, std::strcspn(line, ":="));
 }
 
+// The old file of a rewrite, read line by line. Where each line starts is
+// counted from the bytes read rather than asked of the file, and the line's
+// bytes are kept for its verbatim copy, so a copied line costs no seek.
+struct InputLines {
+    FILE* file;
+    long position;          // where the next line starts
+    long start;             // where the current line starts
+    long count;             // bytes the current line took from the file
+    char text[kLineSize];   // the current line, normalised
+    char bytes[kLineSize];  // its first bytes as read
+};
+
+void StartInputLines(InputLines& input, FILE* file) {
+    input.file = file;
+    input.position = std::ftell(file);
+    input.start = input.position;
+    input.count = 0;
+}
+
+int ReadInputLine(InputLines& input) {
+    input.start = input.position;
+    input.count = ReadConfigLineBytes(input.file, input.text, kLineSize, input.bytes);
+    input.position += input.count;
+    return input.count > 0;
+}
+
+// Copies the current line byte for byte; a line longer than its kept bytes
+// is read again from the file.
+void CopyInputLine(const InputLines& input, FILE* output) {
+    if (input.count <= kLineSize) {
+        WriteLineBytes(output, input.bytes, input.count);
+    } else {
+        CopyLine(input.file, input.start, output);
+    }
+}
+
+// Goes back to the start of the current line: the next read returns it again.
+void UnreadInputLine(InputLines& input) {
+    std::fseek(input.file, input.start, SEEK_SET);
+    input.position = input.start;
+}
+
 // Rebuilds the target section's lines behind its header: settings are
 // written in place of their old lines, empty lines dropped, other lines
 // copied. The input is left at the next section's header, or at its end.
-void RebuildSection(FILE* input, FILE* output, const ClientSettings* settings) {
-    char line[kLineSize];
-    long start = 0;
-    while (ReadConfigLine(input, line, kLineSize, &start)) {
-        if (IsSectionLine(line)) {
-            std::fseek(input, start, SEEK_SET);
+void RebuildSection(InputLines& input, FILE* output, const ClientSettings* settings) {
+    while (ReadInputLine(input)) {
+        if (IsSectionLine(input.text)) {
+            UnreadInputLine(input);
             return;
         }
-        if (line[0] == '\0') continue;
+        if (input.text[0] == '\0') continue;
         char key[kLineSize];
-        SettingKeyOf(line, key);
-        if (!WriteSettingLine(output, key, settings)) CopyLine(input, start, output);
+        SettingKeyOf(input.text, key);
+        if (!WriteSettingLine(output, key, settings)) CopyInputLine(input, output);
     }
 }
 
 // Copies the input's lines under the dropping rules until the section
 // `target` (null: none) has been rebuilt or the input ends. Returns 1 when
 // the target section was met.
-int CopyLines(FILE* input, FILE* output, const char* target, const ClientSettings* settings,
+int CopyLines(InputLines& input, FILE* output, const char* target, const ClientSettings* settings,
               int dropSecondSection) {
-    char line[kLineSize];
-    long start = 0;
     int dropping = 0;
-    while (ReadConfigLine(input, line, kLineSize, &start)) {
-        if (IsDroppedLine(line, dropSecondSection, &dropping)) continue;
-        if (target && StartsWithNoCase(line, target)) {
+    while (ReadInputLine(input)) {
+        if (IsDroppedLine(input.text, dropSecondSection, &dropping)) continue;
+        if (target && StartsWithNoCase(input.text, target)) {
             std::fputs(target, output);
             std::fputs(kLineEnd, output);
             WriteSettingLine(nullptr, nullptr, settings);
             RebuildSection(input, output, settings);
             return 1;
         }
-        CopyLine(input, start, output);
+        CopyInputLine(input, output);
     }
     return 0;
 }
@@ -93,8 +131,8 @@ int IsAtEnd(FILE* input) {
 
 // The sections after the target, copied under the dropping rules behind one
 // empty line.
-void CopyRemainingSections(FILE* input, FILE* output, int dropSecondSection) {
-    if (IsAtEnd(input)) return;
+void CopyRemainingSections(InputLines& input, FILE* output, int dropSecondSection) {
+    if (IsAtEnd(input.file)) return;
     std::fputs(kLineEnd, output);
     CopyLines(input, output, nullptr, nullptr, dropSecondSection);
 }
@@ -103,9 +141,11 @@ void CopyRemainingSections(FILE* input, FILE* output, int dropSecondSection) {
 // commits it. Takes over both files.
 int RewriteConfigFile(FILE* input, FILE* output, const char* directory, const char* target,
                       const ClientSettings* settings, int dropSecondSection) {
-    if (!CopyLines(input, output, target, settings, dropSecondSection)) WriteNewSection(output, target);
+    InputLines lines;
+    StartInputLines(lines, input);
+    if (!CopyLines(lines, output, target, settings, dropSecondSection)) WriteNewSection(output, target);
     WriteSettingLine(output, nullptr, settings);
-    CopyRemainingSections(input, output, dropSecondSection);
+    CopyRemainingSections(lines, output, dropSecondSection);
     return CommitRewrite(input, output, directory, kConfigFileName, 0);
 }
 
