@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest
+  clang libclang-rt-14-dev  # the native sanitizer and fuzz check (scripts/native-check.sh)
   wine wine64 xvfb xauth
   imagemagick x11-utils
 )

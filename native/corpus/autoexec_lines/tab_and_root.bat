@@ -1,0 +1,2 @@
+LOADHIGH	c:\qspool\qspool.com  /x  /y
+SET QVTLINIT=C:\
