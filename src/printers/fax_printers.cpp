@@ -1,14 +1,26 @@
-// The fax printers: installing them from the distribution share and taking
-// them off the PC again.
+// The fax printers: installing them from the distribution share. The common
+// start of the installation is here; the Windows NT and the other Windows
+// branches follow in nt_printers.cpp and win95_printers.cpp, the removal in
+// printer_removal.cpp.
 #include "printers/fax_printers.h"
+
+#include "printers/nt_printers.h"
+#include "printers/win95_printers.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+#include "workflow/windows_version.h"
 
 const char kMultisendPrinterName[] = "Telmora Multisend Printer";
 const char kFaxPrinterName[] = "Telmora Printer";
 
-// The printer installation arrives with the printer work; until then no
-// printer is installed and the installation goes on.
-int InstallFaxPrinters(const char*, const char*) { return 1; }
+int InstallFaxPrinters(const char* distributionDirectory, const char* logArea) {
+    ShowProgress(IDS_PREPARING_INSTALL, kPrinterGroupName);
+    HCURSOR previousCursor = SetWaitCursor();
+    char spoolPath[kSpoolPathSize];
+    FormSpoolPath(logArea, spoolPath);
+    if (IsWindowsNT()) return InstallNtFaxPrinters(distributionDirectory, logArea, spoolPath, previousCursor);
 
-// The printer removal arrives with the printer work; until then there is
-// nothing to remove.
-int RemoveFaxPrinters(const char*) { return 1; }
+    char port[kSpoolPathSize];
+    FormFaxPort(logArea, spoolPath, port);
+    return InstallWin95FaxPrinters(distributionDirectory, logArea, spoolPath, port, previousCursor);
+}

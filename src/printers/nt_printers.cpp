@@ -1,0 +1,611 @@
+// The fax printers on Windows NT, installed through the spooler: the fax
+// printer "Telmora Printer" from its driver kit (port value and kit files
+// while the spooler is stopped, then monitor, print processor, driver,
+// printer and its registry settings), and the "Telmora Multisend Printer" on
+// the system's universal raster driver. Every outcome other than success
+// asks the user whether to go on.
+#include "printers/nt_printers.h"
+
+#include <winspool.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <initializer_list>
+
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "config/path_helpers.h"
+#include "files/copy_engine.h"
+#include "printers/fax_printers.h"
+#include "printers/registry_tables.h"
+#include "printers/spooler_control.h"
+#include "printers/win95_printers.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+#include "ui/strings.h"
+#include "workflow/windows_version.h"
+
+const NtDriverSet kNtDriverSet351 = {
+    "Windows NT x86", "imgfb3dr.dll",   "imgfb3ui.dll", "imgfx3pr.dll", nullptr,        1,      "faxprint",
+    "localmon",       "Telmora Printer", "Img32mfx.dll", "Qvprnctl.exe", "Qvprnm32.dll", nullptr,
+};
+const NtDriverSet kNtDriverSet40 = {
+    "Windows NT x86",   "imgfaxdr.dll",    "imgfb4ui.dll", nullptr,        "imgfb4mn.dll", 2,           "winprint",
+    "Fax Monitor Port", "Telmora Printer", "Img32mfx.dll", "Qvprnctl.exe", "Qvprnm32.dll", "Imgfax.hlp",
+};
+
+const char kMmLibraryName[] = "Img32mm.dll";
+const char kFaxPortName[] = "Telmora.spl";
+const char kMultisendDriverName[] = "Telmora Multisend Driver";
+const char kMultisendDriverFile[] = "QVPRNNT.DLL";
+const char kFaxKitFile[] = "QVPRNM32.DLL";
+const char kDriverEnvironmentFolder[] = "W32X86";
+const char kDummyDataFile[] = "DUMMY.DAT";
+
+const NtDriverSet* g_ntDriverSet = nullptr;
+int g_ntVersionNumber = 0;
+char g_ntPrinterName[kNtPrinterNameSize];
+char g_ntPortName[kNtPortNameSize];
+char g_ntDriverDirectory[kNtDirectorySize];
+char g_ntPrintProcessorDirectory[kNtDirectorySize];
+char g_ntWindowsDirectory[kNtDirectorySize];
+char g_ntSystemDirectory[kNtDirectorySize];
+
+namespace {
+
+const char kNtEnvironment[] = "Windows NT x86";
+const char kDriversSubdirectory[] = "spool\\DRIVERS\\";
+const char kPrintProcessorsSubdirectory[] = "spool\\PRTPROCS\\";
+const char kJoinFormat[] = "%s\\%s";
+const char kConcatFormat[] = "%s%s";
+const char kDummyFileFormat[] = "%s\\DUMMY.DAT";
+const char kVersionDummyFileFormat[] = "%s\\%d\\DUMMY.DAT";
+const char kLogFileFormat[] = "%s\\faxdll.log";
+const char kPrinterPairFormat[] = "%s and %s";
+const char kErrorNumberFormat[] = " (%d)";
+const char kBareErrorNumberFormat[] = "(%d)";
+const char kWinprint[] = "winprint";
+const char kRawDatatype[] = "RAW";
+const char kSetupLibrary[] = "SETUPAPI.DLL";
+const char kAdminTest[] = "IsUserAdmin";
+const char kLocalServer[] = "";
+
+// The settings the fax printer's key receives on installation.
+const char kFaxDialogValue[] = "Fax Dialog Loc";
+const char kLogfileValue[] = "Logfile";
+const char kOutputDirectoryValue[] = "Output Directory";
+
+const DWORD kUserDeclined = 99;  // the user kept the spooler running
+const DWORD kMultisendDriverVersion = 1;
+const DWORD kPrinterAttributes = PRINTER_ATTRIBUTE_QUEUED | PRINTER_ATTRIBUTE_LOCAL;
+const DWORD kPrinterPriority = 1;
+const DWORD kDriverInfoLevel = 2;
+const DWORD kPrinterInfoLevel = 2;
+const DWORD kMonitorInfoLevel = 2;
+const DWORD kProcessorInfoLevel = 1;
+const DWORD kProcessorListSize = 200;
+
+enum : int {
+    kPrinterPairSize = 201,
+    kErrorNumberSize = 16,
+};
+
+// The Multisend driver: the raster driver's files in the driver directory,
+// each with its source in the share for NT 4.0 and for NT 3.51.
+struct RasterDriverFile {
+    const char* target;
+    const char* source40;
+    const char* source351;
+};
+const RasterDriverFile kRasterDriverFiles[] = {
+    {"RASDD.DLL", "RAS40.DLL", "RAS351.DLL"},
+    {"RASDDUI.DLL", "RAS40UI.DLL", "RAS351UI.DLL"},
+    {"RASDDUI.HLP", "RAS40UI.HLP", "RAS351UI.HLP"},
+};
+enum RasterFile : int { kRasterDriver = 0, kRasterUserInterface = 1 };
+
+// The thread's last error when the fax printer last failed: the number its
+// question shows.
+DWORD s_faxPrinterError = 0;
+
+void MarkFaxPrinterFailed() {
+    s_faxPrinterError = GetLastError();
+    g_ntPrinterFlags.faxPrinterFailed = 1;
+}
+
+int FileExists(const char* path) {
+    struct _stat64 status;
+    return _stat64(path, &status) == 0;
+}
+
+template <std::size_t N>
+void JoinPath(char (&path)[N], const char* directory, const char* name) {
+    text::Format(path, kJoinFormat, directory, name);
+}
+
+template <std::size_t N>
+void LoadReason(char (&reason)[N], UINT id) {
+    LoadLocalString(g_setup.appInstance, id, reason);
+}
+
+// The spooler's own answer for a directory query, or one built from the
+// SYSTEM directory followed by `subdirectory` and `environmentName`.
+typedef BOOL(WINAPI* SpoolerDirectoryQuery)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD);
+
+int QuerySpoolerDirectory(SpoolerDirectoryQuery query, const char* subdirectory, char* buffer, std::size_t size,
+                          const char* environmentName) {
+    if (size == 0) return 1;
+    DWORD needed = 0;
+    if (query(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(buffer), static_cast<DWORD>(size), &needed)) return 1;
+
+    long limit = static_cast<long>(size) - static_cast<long>(std::strlen(environmentName)) -
+                 static_cast<long>(std::strlen(subdirectory)) - 1;
+    buffer[0] = '\0';
+    if (limit <= 0) return 1;
+    UINT length = GetSystemDirectoryA(buffer, static_cast<UINT>(limit));
+    if (length == 0 || length >= static_cast<UINT>(limit)) {
+        buffer[0] = '\0';
+        return 1;
+    }
+    AddTrailingBackslash(buffer, size);
+    text::CopyInto(buffer + std::strlen(buffer), size - std::strlen(buffer), subdirectory);
+    text::CopyInto(buffer + std::strlen(buffer), size - std::strlen(buffer), environmentName);
+    return 1;
+}
+
+// 1 unless SETUPAPI.DLL's administrator test says the user is not one.
+int UserMayInstallDrivers() {
+    win::Module library(LoadLibraryA(kSetupLibrary));
+    if (!library.IsOpen()) return 1;
+    typedef BOOL(WINAPI * AdminTest)();
+    AdminTest isUserAdmin = reinterpret_cast<AdminTest>(reinterpret_cast<void*>(GetProcAddress(library, kAdminTest)));
+    if (!isUserAdmin) return 1;
+    return isUserAdmin() ? 1 : 0;
+}
+
+// Shows error `messageId` and leaves `error` as the thread's last error, the
+// number a later question about the fax printer shows. Returns 0.
+int FailPreparation(UINT messageId, DWORD error) {
+    ShowError(messageId);
+    SetLastError(error);
+    return 0;
+}
+
+// One of the Windows or SYSTEM directory into its NT buffer; 0 after `errorId`.
+typedef UINT(WINAPI* DirectoryQuery)(LPSTR, UINT);
+
+int QueryNtDirectory(DirectoryQuery query, char (&directory)[kNtDirectorySize], UINT errorId) {
+    UINT length = query(directory, kNtDirectorySize);
+    if (length != 0 && length < kNtDirectorySize) return 1;
+    DWORD error = length == 0 ? GetLastError() : static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER);
+    directory[0] = '\0';
+    return FailPreparation(errorId, error);
+}
+
+// `portName` without a trailing ':' on NT 3.51.
+void NormalizePortName(const char* portName, char (&normalized)[kNtPortNameSize]) {
+    text::Copy(normalized, portName);
+    std::size_t length = std::strlen(normalized);
+    if (g_ntVersionNumber == kNtVersion351 && length > 0 && normalized[length - 1] == ':') {
+        normalized[length - 1] = '\0';
+    }
+}
+
+// The port table of this NT version with its value named after `portName`
+// (normalised); none before a preparation chose the kit.
+RegKeyTable* PortTable(const char* portName) {
+    if (!g_ntDriverSet) return nullptr;
+    char normalized[kNtPortNameSize];
+    NormalizePortName(portName, normalized);
+    return PreparePortTable(g_ntVersionNumber, normalized, g_ntDriverSet->monitorName);
+}
+
+// Copies `name` from `sourceDirectory` into `targetDirectory`, replacing it.
+int CopyKitFile(const char* sourceDirectory, const char* name, const char* targetDirectory) {
+    char source[kNtDirectorySize];
+    char target[kNtDirectorySize];
+    JoinPath(source, sourceDirectory, name);
+    JoinPath(target, targetDirectory, name);
+    return CopyFileRetry(source, target, FALSE);
+}
+
+// The empty placeholder the driver names as its data file; an existing one
+// keeps its contents.
+void CreateDummyDataFile() {
+    char path[kNtDirectorySize];
+    text::Format(path, kDummyFileFormat, g_ntDriverDirectory);
+    win::KernelHandle file(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH, nullptr));
+}
+
+// The fax library goes into the SYSTEM directory under its installed name.
+int RenameFaxLibrary(const NtDriverSet& kit) {
+    char source[kNtDirectorySize];
+    char target[kNtDirectorySize];
+    JoinPath(source, g_ntSystemDirectory, kit.mmLibrary);
+    JoinPath(target, g_ntSystemDirectory, kMmLibraryName);
+    if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING)) return 1;
+    ShowError(IDS_COPY_FILE_FAILED, source, target);
+    return 0;
+}
+
+// The driver kit into the driver, print processor and SYSTEM directories.
+int CopyKitFiles(const char* sourceDirectory, const NtDriverSet& kit) {
+    if (!CopyKitFile(sourceDirectory, kit.driverFile, g_ntDriverDirectory)) return 0;
+    if (!CopyKitFile(sourceDirectory, kit.configurationFile, g_ntDriverDirectory)) return 0;
+    CreateDummyDataFile();
+    if (kit.printProcessorFile &&
+        !CopyKitFile(sourceDirectory, kit.printProcessorFile, g_ntPrintProcessorDirectory)) {
+        return 0;
+    }
+    if (kit.portMonitorFile && !CopyKitFile(sourceDirectory, kit.portMonitorFile, g_ntSystemDirectory)) return 0;
+    for (const char* name : {kit.supportLibrary, kit.faxDialogProgram, kit.mmLibrary}) {
+        if (!CopyKitFile(sourceDirectory, name, g_ntSystemDirectory)) return 0;
+    }
+    if (!RenameFaxLibrary(kit)) return 0;
+
+    // The help file is optional: a failed copy has shown its error and is all.
+    char help[kNtDirectorySize];
+    if (kit.helpFile) {
+        JoinPath(help, sourceDirectory, kit.helpFile);
+        if (FileExists(help)) CopyKitFile(sourceDirectory, kit.helpFile, g_ntDriverDirectory);
+    }
+    return 1;
+}
+
+// The fax printer's port monitor; one already installed is fine.
+int AddFaxMonitor(const NtDriverSet& kit) {
+    ShowProgress(IDS_INSTALLING_PORT, g_ntPrinterName);
+    if (!kit.portMonitorFile) return 1;
+    MONITOR_INFO_2A monitor = {};
+    monitor.pName = const_cast<char*>(kit.monitorName);
+    monitor.pEnvironment = const_cast<char*>(kit.environment);
+    monitor.pDLLName = const_cast<char*>(kit.portMonitorFile);
+    if (AddMonitorRetry(nullptr, kMonitorInfoLevel, reinterpret_cast<BYTE*>(&monitor))) return 1;
+    return GetLastError() == ERROR_PRINT_MONITOR_ALREADY_INSTALLED;
+}
+
+// The fax printer's print processor; one already installed is fine.
+int AddFaxPrintProcessor(const NtDriverSet& kit) {
+    ShowProgress(IDS_INSTALLING_PROCESSOR, g_ntPrinterName);
+    if (!kit.printProcessorFile) return 1;
+    if (AddPrintProcessorRetry(nullptr, nullptr, kit.printProcessorFile, kit.printProcessorName)) return 1;
+    return GetLastError() == ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED;
+}
+
+// The fax printer's driver on the placeholder data file; one already
+// installed is fine.
+int AddFaxDriver(const NtDriverSet& kit) {
+    ShowProgress(IDS_INSTALLING_DRIVER, g_ntPrinterName);
+    char driverPath[kNtDirectorySize];
+    char dataFile[kNtDirectorySize];
+    char configurationFile[kNtDirectorySize];
+    JoinPath(driverPath, g_ntDriverDirectory, kit.driverFile);
+    text::Format(dataFile, kDummyFileFormat, g_ntDriverDirectory);
+    JoinPath(configurationFile, g_ntDriverDirectory, kit.configurationFile);
+
+    DRIVER_INFO_2A driver = {};
+    driver.cVersion = kit.driverVersion;
+    driver.pName = const_cast<char*>(kit.driverName);
+    driver.pEnvironment = const_cast<char*>(kit.environment);
+    driver.pDriverPath = driverPath;
+    driver.pDataFile = dataFile;
+    driver.pConfigFile = configurationFile;
+    if (AddPrinterDriverRetry(nullptr, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver))) return 1;
+    return GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
+}
+
+// The fax printer itself; one that already exists is fine.
+int AddFaxPrinter(const char* printerName, const NtDriverSet& kit) {
+    ShowProgress(IDS_INSTALLING_PRINTER, g_ntPrinterName);
+    PRINTER_INFO_2A printer = {};
+    printer.pPrinterName = const_cast<char*>(printerName);
+    printer.pPortName = g_ntPortName;
+    printer.pDriverName = const_cast<char*>(kit.driverName);
+    printer.pPrintProcessor = const_cast<char*>(kit.printProcessorName);
+    printer.pDatatype = const_cast<char*>(kRawDatatype);
+    printer.Attributes = kPrinterAttributes;
+    printer.Priority = kPrinterPriority;
+    win::Printer handle(AddPrinterRetry(nullptr, kPrinterInfoLevel, reinterpret_cast<BYTE*>(&printer)));
+    if (handle.IsOpen()) return 1;
+    return GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
+}
+
+// The fax printer's settings: where the fax dialog and the log are; the
+// other settings keep what the registry held.
+int SaveFaxPrinterSettings(const char* logArea, const NtDriverSet& kit) {
+    char faxDialog[kRegValueDataSize];
+    char logfile[kRegValueDataSize];
+    JoinPath(faxDialog, g_ntSystemDirectory, kit.faxDialogProgram);
+    text::Format(logfile, kLogFileFormat, logArea);
+    SetRegistryValueText(g_printerSettingsTable, kFaxDialogValue, faxDialog);
+    SetRegistryValueText(g_printerSettingsTable, kLogfileValue, logfile);
+    SetRegistryValueText(g_printerSettingsTable, kOutputDirectoryValue, logArea);
+    return SaveRegistryTable(g_printerSettingsTable);
+}
+
+// The raster driver's three files into the driver directory, each only when
+// missing there: the share's file for this NT version, else the one under
+// the target's own name. 0 with `*errorCode` set when one cannot be had.
+int CopyRasterDriverFiles(const char* sourceDirectory, const char* driverDirectory, DWORD* errorCode) {
+    for (const RasterDriverFile& file : kRasterDriverFiles) {
+        char target[kDriverDirectorySize];
+        text::Format(target, kConcatFormat, driverDirectory, file.target);
+        if (FileExists(target)) continue;
+
+        const char* versionSource = IsVersion4() ? file.source40 : IsWindowsNT351() ? file.source351 : nullptr;
+        char source[kDriverDirectorySize];
+        if (versionSource) {
+            text::Format(source, kConcatFormat, sourceDirectory, versionSource);
+            if (CopyFileA(source, target, TRUE)) continue;
+        }
+        text::Format(source, kConcatFormat, sourceDirectory, file.target);
+        if (CopyFileA(source, target, TRUE)) continue;
+        *errorCode = GetLastError();
+        return 0;
+    }
+    return 1;
+}
+
+// 1 when the spooler lists the print processor "winprint".
+int WinprintIsInstalled() {
+    alignas(PRINTPROCESSOR_INFO_1A) BYTE list[kProcessorListSize];
+    DWORD needed = 0;
+    DWORD count = 0;
+    if (!EnumPrintProcessorsA(const_cast<char*>(kLocalServer), const_cast<char*>(kNtEnvironment),
+                              kProcessorInfoLevel, list, sizeof list, &needed, &count)) {
+        return 0;
+    }
+    const PRINTPROCESSOR_INFO_1A* processors = reinterpret_cast<const PRINTPROCESSOR_INFO_1A*>(list);
+    for (DWORD i = 0; i < count; ++i) {
+        if (processors[i].pName && std::strcmp(processors[i].pName, kWinprint) == 0) return 1;
+    }
+    return 0;
+}
+
+// Registers the Multisend driver on the raster driver's files.
+void AddMultisendDriver(const char* driverDirectory, DWORD* errorCode, char (&reason)[kNtReasonSize]) {
+    char driverPath[kDriverDirectorySize];
+    char dataFile[kDriverDirectorySize];
+    char configurationFile[kDriverDirectorySize];
+    text::Format(driverPath, kConcatFormat, driverDirectory, kRasterDriverFiles[kRasterDriver].target);
+    text::Format(dataFile, kConcatFormat, driverDirectory, kMultisendDriverFile);
+    text::Format(configurationFile, kConcatFormat, driverDirectory, kRasterDriverFiles[kRasterUserInterface].target);
+
+    DRIVER_INFO_2A driver = {};
+    driver.cVersion = kMultisendDriverVersion;
+    driver.pName = const_cast<char*>(kMultisendDriverName);
+    driver.pEnvironment = const_cast<char*>(kNtEnvironment);
+    driver.pDriverPath = driverPath;
+    driver.pDataFile = dataFile;
+    driver.pConfigFile = configurationFile;
+    if (AddPrinterDriverRetry(kLocalServer, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver))) return;
+    *errorCode = GetLastError();
+    LoadReason(reason, *errorCode != 0 ? IDS_ADD_DRIVER_FAILED : IDS_DRIVER_INSTALL_FAILED);
+}
+
+// The Multisend printer on its driver, printed through "winprint" when the
+// spooler has it.
+void AddMultisendPrinter(DWORD* errorCode, char (&reason)[kNtReasonSize]) {
+    ShowProgress(IDS_INSTALLING_PRINTER, kMultisendPrinterName);
+    char port[kSpoolPathSize];
+    FormMultisendPort(port);
+    PRINTER_INFO_2A printer = {};
+    printer.pPrinterName = const_cast<char*>(kMultisendPrinterName);
+    printer.pPortName = port;
+    printer.pDriverName = const_cast<char*>(kMultisendDriverName);
+    int winprintFound = WinprintIsInstalled();
+    if (winprintFound) printer.pPrintProcessor = const_cast<char*>(kWinprint);
+
+    win::Printer handle(AddPrinterRetry(kLocalServer, kPrinterInfoLevel, reinterpret_cast<BYTE*>(&printer)));
+    if (handle.IsOpen() && winprintFound) return;
+    *errorCode = GetLastError();
+    if (!winprintFound) {
+        LoadReason(reason, IDS_WINPRINT_NOT_FOUND);
+    } else if (*errorCode == ERROR_PRINTER_ALREADY_EXISTS) {
+        *errorCode = 0;
+    } else {
+        reason[0] = '\0';
+    }
+}
+
+// The question that ends an installation with an error; its answer.
+int AskAboutOutcome(DWORD errorCode, char (&reason)[kNtReasonSize]) {
+    if (errorCode == ERROR_ACCESS_DENIED) {
+        LoadReason(reason, IDS_NO_ACCESS_PERMISSIONS);
+        errorCode = kUserDeclined;
+    }
+    if (errorCode == kUserDeclined) {
+        char printers[kPrinterPairSize];
+        text::Format(printers, kPrinterPairFormat, kMultisendPrinterName, kFaxPrinterName);
+        return AskIgnoreError(IDS_INSTALL_FAILED, printers, reason);
+    }
+    if (errorCode != 0) {
+        char number[kErrorNumberSize];
+        text::Format(number, kErrorNumberFormat, static_cast<int>(errorCode));
+        text::Append(reason, number);
+        return AskIgnoreError(IDS_INSTALL_FAILED, kMultisendPrinterName, reason);
+    }
+    if (g_ntPrinterFlags.faxPrinterFailed) {
+        text::Format(reason, kBareErrorNumberFormat, static_cast<int>(s_faxPrinterError));
+        return AskIgnoreError(IDS_INSTALL_FAILED, kFaxPrinterName, reason);
+    }
+    return 1;
+}
+
+// Steps 4 to 6 of the NT branch: preparation, the spooler cycle with the kit
+// work, the fax printer and the Multisend printer.
+void InstallFoundPrinters(const char* logArea, const char* spoolPath, const char* kitSource,
+                          const char* multisendSource, HCURSOR previousCursor, DWORD* errorCode,
+                          char (&reason)[kNtReasonSize]) {
+    NtPrinterFlags& flags = g_ntPrinterFlags;
+    int present = 0;
+    if (flags.faxKitFound) {
+        if (PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 1)) {
+            present = GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) == 3;
+        } else {
+            MarkFaxPrinterFailed();
+        }
+    }
+
+    SetCursor(previousCursor);  // the spooler question may follow
+    if (!ConfirmSpoolerStop()) {
+        ShowProgress("");
+        *errorCode = kUserDeclined;
+        LoadReason(reason, IDS_SPOOLER_KEPT_INSTALL);
+        return;
+    }
+    SetWaitCursor();
+    StopAndRestartSpooler(spoolPath, errorCode, kitSource, kSpoolerCycleInstall, present, &PrepareFaxPrinterFiles);
+    if (*errorCode != 0 && flags.faxKitFound) MarkFaxPrinterFailed();
+    if (flags.faxKitFound && !flags.faxPrinterFailed && !CreateFaxPrinter(kFaxPrinterName, logArea, present)) {
+        MarkFaxPrinterFailed();
+    }
+
+    if (*errorCode != 0) return;
+    if (flags.multisendDriverFound) {
+        InstallMultisendPrinter(multisendSource, errorCode, reason);
+    } else {
+        // The share lacks the Multisend driver file: the number shown is
+        // that of a missing file.
+        LoadReason(reason, IDS_DRIVER_FILE_NOT_FOUND);
+        *errorCode = ERROR_FILE_NOT_FOUND;
+    }
+}
+
+}  // namespace
+
+void NormalizeNtPortName(const char* portName) { NormalizePortName(portName, g_ntPortName); }
+
+int PrepareNtFaxPrinter(const char* portName, const char* printerName, int createKeys) {
+    text::Copy(g_ntPrinterName, printerName);
+    if (IsWindowsNT351()) {
+        g_ntDriverSet = &kNtDriverSet351;
+        g_ntVersionNumber = kNtVersion351;
+    } else if (IsVersion4()) {
+        g_ntDriverSet = &kNtDriverSet40;
+        g_ntVersionNumber = kNtVersion40;
+    } else {
+        return FailPreparation(IDS_SYSTEM_UNRECOGNIZED, ERROR_NOT_SUPPORTED);
+    }
+    NormalizeNtPortName(portName);
+
+    if (!UserMayInstallDrivers()) return FailPreparation(IDS_NEED_ADMIN_FOR_DRIVERS, ERROR_ACCESS_DENIED);
+
+    SetPrinterSettingsPath(printerName);
+    LoadRegistryTable(g_printerSettingsTable, createKeys);
+
+    GetDriverDirectory(g_ntDriverDirectory, kNtDirectorySize, kDriverEnvironmentFolder);
+    GetPrintProcessorDirectory(g_ntPrintProcessorDirectory, kNtDirectorySize, kDriverEnvironmentFolder);
+    if (!QueryNtDirectory(&GetWindowsDirectoryA, g_ntWindowsDirectory, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
+    return QueryNtDirectory(&GetSystemDirectoryA, g_ntSystemDirectory, IDS_SYSTEM_DIRECTORY_ERROR);
+}
+
+int GetNtPrinterStatus(const char* printerName, const char* portName) {
+    int status = 0;
+    HANDLE handle = nullptr;
+    if (OpenPrinterA(const_cast<char*>(printerName), &handle, nullptr)) {
+        ClosePrinter(handle);
+        status |= 1;
+    }
+    RegKeyTable* portTable = PortTable(portName);
+    if (portTable && RegistryTableExists(portTable)) status |= 2;
+    return status;
+}
+
+int GetDriverDirectory(char* buffer, std::size_t size, const char* environmentName) {
+    return QuerySpoolerDirectory(&GetPrinterDriverDirectoryA, kDriversSubdirectory, buffer, size, environmentName);
+}
+
+int GetPrintProcessorDirectory(char* buffer, std::size_t size, const char* environmentName) {
+    return QuerySpoolerDirectory(&GetPrintProcessorDirectoryA, kPrintProcessorsSubdirectory, buffer, size,
+                                 environmentName);
+}
+
+int PrepareFaxPrinterFiles(const char* sourceDirectory, int faxPrinterPresent) {
+    if (!faxPrinterPresent) {
+        RegKeyTable* portTable = PortTable(g_ntPortName);
+        if (!portTable || !SaveRegistryTable(portTable)) {
+            s_faxPrinterError = GetLastError();
+            return 0;
+        }
+    }
+    if (!g_ntDriverSet || CopyKitFiles(sourceDirectory, *g_ntDriverSet)) return 1;
+    s_faxPrinterError = GetLastError();
+    return 0;
+}
+
+int CreateFaxPrinter(const char* printerName, const char* logArea, int faxPrinterPresent) {
+    if (!faxPrinterPresent) {
+        if (!g_ntDriverSet) return 0;
+        const NtDriverSet& kit = *g_ntDriverSet;
+        if (!AddFaxMonitor(kit) || !AddFaxPrintProcessor(kit) || !AddFaxDriver(kit) ||
+            !AddFaxPrinter(printerName, kit) || !SaveFaxPrinterSettings(logArea, kit)) {
+            return 0;
+        }
+    }
+    DeleteDummyDataFiles();
+    return 1;
+}
+
+void DeleteDummyDataFiles() {
+    char path[kNtDirectorySize];
+    text::Format(path, kDummyFileFormat, g_ntDriverDirectory);
+    DeleteFileA(path);
+    if (!g_ntDriverSet) return;
+    text::Format(path, kVersionDummyFileFormat, g_ntDriverDirectory, static_cast<int>(g_ntDriverSet->driverVersion));
+    DeleteFileA(path);
+}
+
+void InstallMultisendPrinter(const char* sourceDirectory, DWORD* errorCode, char (&reason)[kNtReasonSize]) {
+    ShowProgress(IDS_INSTALLING_DRIVER, kMultisendPrinterName);
+    char driverDirectory[kDriverDirectorySize];
+    GetDriverDirectory(driverDirectory, sizeof driverDirectory, kDriverEnvironmentFolder);
+    if (driverDirectory[0] == '\0') {
+        LoadReason(reason, IDS_DRIVER_DIRECTORY_NOT_FOUND);
+        *errorCode = GetLastError();
+        return;
+    }
+    AddTrailingBackslash(driverDirectory);
+
+    char source[kDriverDirectorySize];
+    char target[kDriverDirectorySize];
+    text::Format(source, kConcatFormat, sourceDirectory, kMultisendDriverFile);
+    text::Format(target, kConcatFormat, driverDirectory, kMultisendDriverFile);
+    if (!CopyFileA(source, target, FALSE)) {
+        LoadReason(reason, IDS_DRIVER_COPY_FAILED);
+        *errorCode = GetLastError();
+        return;
+    }
+    if (!CopyRasterDriverFiles(sourceDirectory, driverDirectory, errorCode)) {
+        LoadReason(reason, IDS_UNIVERSAL_DRIVER_MISSING);
+        return;
+    }
+
+    AddMultisendDriver(driverDirectory, errorCode, reason);
+    if (*errorCode != 0) return;
+    AddMultisendPrinter(errorCode, reason);
+}
+
+int InstallNtFaxPrinters(const char* distributionDirectory, const char* logArea, const char* spoolPath,
+                         HCURSOR previousCursor) {
+    NtPrinterFlags& flags = g_ntPrinterFlags;
+    char multisendSource[kPathFieldSize];
+    char kitSource[kPathFieldSize];
+    text::Copy(multisendSource, distributionDirectory);
+    text::Copy(kitSource, distributionDirectory);
+    if (FindArchitectureFile(multisendSource, kMultisendDriverFile)) flags.multisendDriverFound = 1;
+    if (FindArchitectureFile(kitSource, kFaxKitFile)) flags.faxKitFound = 1;
+
+    DWORD errorCode = 0;
+    char reason[kNtReasonSize] = "";
+    if (flags.multisendDriverFound || flags.faxKitFound) {
+        InstallFoundPrinters(logArea, spoolPath, kitSource, multisendSource, previousCursor, &errorCode, reason);
+    }
+
+    WriteWordPrinterFlags(kMultisendPrinterName);
+    SetCursor(previousCursor);
+    return AskAboutOutcome(errorCode, reason);
+}

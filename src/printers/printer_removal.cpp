@@ -1,0 +1,270 @@
+// Taking the fax printers off the PC again: on Windows NT the spooler's
+// printers, drivers, print processor, monitor and port (with the spooler
+// stopped around the port); elsewhere the WIN.INI entries and driver files.
+// Both generations of names that installation wrote are removed, down to the
+// oldest bare printer name "Telmora".
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "files/directories.h"
+#include "printers/fax_printers.h"
+#include "printers/nt_printers.h"
+#include "printers/printer_removal.h"
+#include "printers/spooler_control.h"
+#include "printers/win95_printers.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+#include "workflow/windows_version.h"
+
+namespace {
+
+const char kPrinterPortsSection[] = "PrinterPorts";
+const char kDevicesSection[] = "devices";
+const char kPortsSection[] = "ports";
+const char kWindowsSection[] = "windows";
+const char kDeviceKey[] = "device";
+
+// The default printer entry names one of ours when it begins with one of these.
+const char kOldBarePrinterPrefix[] = "Telmora,";
+const char* const kOwnDefaultPrinterPrefixes[] = {kOldBarePrinterPrefix, kOldFaxPrinterName,
+                                                  kMultisendPrinterName};
+
+// Files of the Windows 95 drivers that removal deletes; the support
+// libraries and the shared driver files stay.
+const char* const kWin95SystemFiles[] = {"QVPRNMRG.DLL", "QVPRNCTL.EXE"};
+const char kWin95DriverSettingsFile[] = "QVPRIN.INI";
+const char kWin95FaxDriverFile[] = "QVPRIN.DRV";
+const char kOldFaxDriverFile[] = "QVTL.DRV";
+const char kWin95MultisendDriverFile[] = "QVPRN95.DRV";
+
+// What the "ports" lookup returns when the port is not listed.
+const char kNoPortDefault[] = "Error";
+const DWORD kNoPortLength = sizeof kNoPortDefault - 1;
+enum : int { kPortLookupSize = 32 };
+
+// The environment the NT kits and the Multisend driver are installed for.
+const char kNtDriverEnvironment[] = "Windows NT x86";
+
+int DefaultPrinterIsOurs() {
+    char device[kProfileValueSize];
+    GetProfileStringA(kWindowsSection, kDeviceKey, "", device, sizeof device);
+    for (const char* prefix : kOwnDefaultPrinterPrefixes) {
+        char start[kProfileValueSize];
+        text::CopyPrefix(start, device, std::strlen(prefix));
+        if (text::EqualNoCase(start, prefix)) return 1;
+    }
+    return 0;
+}
+
+// Opens `printerName`: with all access, to delete it on Windows NT, or with
+// no defaults. An empty holder when the spooler does not know the printer.
+win::Printer OpenNamedPrinter(const char* printerName, int allAccess) {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(printerName), &printer, allAccess ? &defaults : nullptr)) {
+        return win::Printer();
+    }
+    return win::Printer(printer);
+}
+
+// Deletes the printer `printerName` that the spooler knows of, if any.
+void DeleteKnownPrinter(const char* printerName, int allAccess) {
+    win::Printer printer = OpenNamedPrinter(printerName, allAccess);
+    if (printer.IsOpen()) DeletePrinter(printer);
+}
+
+// ---- Windows NT
+
+void RemoveMultisendPrinterNt() {
+    DeleteKnownPrinter(kMultisendPrinterName, 1);
+    DeletePrinterDriverA(nullptr, const_cast<char*>(kNtDriverEnvironment), const_cast<char*>(kMultisendDriverName));
+}
+
+void DeleteMultisendDataFile(const char* driverDirectory) {
+    char dataFile[kDriverDirectorySize];
+    text::Format(dataFile, "%s\\%s", driverDirectory, kMultisendDriverFile);
+    if (GetFileAttributesA(dataFile) != INVALID_FILE_ATTRIBUTES) DeleteFileA(dataFile);
+}
+
+// Anything of the fax printer to remove: its port in "ports", the printer
+// or its port value.
+int FaxPrinterTraceExists(const char* port) {
+    char value[kPortLookupSize];
+    DWORD length = GetProfileStringA(kPortsSection, port, kNoPortDefault, value, sizeof value);
+    return length != kNoPortLength || GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) != 0;
+}
+
+// The fax printer's part while the removal owns the spooler: the port, then
+// the printer with its files; a failure now or in the preparation is shown.
+void RemoveFaxPrinterPartNt(const char* port) {
+    DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(port));
+    WriteProfileStringA(kPortsSection, port, nullptr);
+    if (!g_ntPrinterFlags.faxRemovalFailed && !RemoveFaxPrinterNt(kFaxPortName, kFaxPrinterName)) {
+        g_ntPrinterFlags.faxRemovalFailed = 1;
+    }
+    if (g_ntPrinterFlags.faxRemovalFailed) ShowError(IDS_ERROR_DELETING_FILES, kFaxPrinterName);
+}
+
+// The Windows NT removal; 0 when the user declined stopping the spooler.
+int RemoveFaxPrintersNt(const char* port) {
+    RemoveMultisendPrinterNt();
+    if (!PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 0)) g_ntPrinterFlags.faxRemovalFailed = 1;
+
+    char driverDirectory[kDriverDirectorySize];
+    GetDriverDirectory(driverDirectory, sizeof driverDirectory, kDriverEnvironmentFolder);
+    if (driverDirectory[0] == '\0') return 1;
+    DeleteMultisendDataFile(driverDirectory);
+    if (!FaxPrinterTraceExists(port)) return 1;
+
+    if (!ConfirmSpoolerStop()) return 0;
+    RemoveFaxPrinterPartNt(port);
+    DWORD errorCode = 0;
+    StopAndRestartSpooler(port, &errorCode, nullptr, kSpoolerCycleRemoval, 0, nullptr);
+    return 1;
+}
+
+// ---- Other Windows
+
+// Deletes `key` of `section` from WIN.INI; 1 when the write succeeded.
+// An entry that is not there counts as deleted: Windows NT keeps these
+// sections in the registry and reports such a delete as "file not found".
+int DeleteEntry(const char* section, const char* key) {
+    if (WriteProfileStringA(section, key, nullptr)) return 1;
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
+}
+
+int DeletePrinterEntries(const char* faxPrinterName, const char* multisendPort) {
+    int ok = 1;
+    ok &= DeleteEntry(kPrinterPortsSection, kOldBarePrinterName);
+    ok &= DeleteEntry(kPrinterPortsSection, faxPrinterName);
+    ok &= DeleteEntry(kDevicesSection, kOldBarePrinterName);
+    ok &= DeleteEntry(kDevicesSection, faxPrinterName);
+    ok &= DeleteEntry(kPrinterPortsSection, kMultisendPrinterName);
+    ok &= DeleteEntry(kDevicesSection, kMultisendPrinterName);
+    ok &= DeleteEntry(kPortsSection, multisendPort);
+    return ok;
+}
+
+void RemoveFile(const char* directory, const char* name) {
+    char path[kPathFieldSize];
+    text::Copy(path, directory);
+    text::Append(path, name);
+    std::remove(path);
+}
+
+void DeleteDriverFiles() {
+    if (!IsWindows95()) {
+        RemoveFile(g_systemDirectory, kOldFaxDriverFile);
+        return;
+    }
+    for (const char* name : kWin95SystemFiles) RemoveFile(g_systemDirectory, name);
+    RemoveFile(g_windowsDirectory, kWin95DriverSettingsFile);
+    RemoveFile(g_systemDirectory, kWin95FaxDriverFile);
+    RemoveFile(g_systemDirectory, kWin95MultisendDriverFile);
+}
+
+void ReportWinIniRemoval(int ok) {
+    if (ok) {
+        ShowProgress(IDS_WINDOWS_SETTINGS_UPDATED);
+        return;
+    }
+    ShowProgress("");
+    ShowWarning(IDS_WINDOWS_SETTINGS_ERROR);
+}
+
+// The removal on every Windows that is not Windows NT.
+void RemoveFaxPrintersWin95(const char* port, const char* spoolPath) {
+    int defaultIsOurs = DefaultPrinterIsOurs();
+    const char* faxPrinterName = IsWindows95() ? kFaxPrinterName : kOldFaxPrinterName;
+    char multisendPort[kSpoolPathSize];
+    FormMultisendPort(multisendPort);
+
+    int ok = DeletePrinterEntries(faxPrinterName, multisendPort);
+    if (IsWindows95()) {
+        DeleteKnownPrinter(faxPrinterName, 0);
+        DeleteKnownPrinter(kMultisendPrinterName, 0);
+    }
+    DeleteDriverFiles();
+    if (defaultIsOurs) ok &= DeleteEntry(kWindowsSection, kDeviceKey);
+    ok &= DeleteEntry(kPortsSection, port);
+    if (!text::EqualNoCase(port, spoolPath)) ok &= DeleteEntry(kPortsSection, spoolPath);
+    ReportWinIniRemoval(ok);
+    BroadcastWinIniChange();
+}
+
+}  // namespace
+
+int RemoveFaxPrinters(const char* logArea) {
+    ShowProgress(IDS_UNINSTALLING_PRINTER, kPrinterGroupName);
+    HCURSOR previousCursor = SetWaitCursor();
+    char spoolPath[kSpoolPathSize];
+    char port[kSpoolPathSize];
+    FormSpoolPath(logArea, spoolPath);
+    FormFaxPort(logArea, spoolPath, port);
+
+    int result = 1;
+    if (IsWindowsNT()) {
+        result = RemoveFaxPrintersNt(port);
+    } else {
+        RemoveFaxPrintersWin95(port, spoolPath);
+    }
+    SetCursor(previousCursor);
+    return result;
+}
+
+int RemoveFaxPrinterNt(const char* portName, const char* printerName) {
+    if (!g_ntDriverSet) return 0;
+    NormalizeNtPortName(portName);
+    if (!RemovePrinterAndDriver(printerName)) {
+        ShowError(IDS_WINDOWS_SETTINGS_ERROR);
+        return 0;
+    }
+    // An unknown processor (1798) or monitor (3000) is already gone; the
+    // results are not needed.
+    if (g_ntDriverSet->printProcessorFile) {
+        DeletePrintProcessorA(nullptr, nullptr, const_cast<char*>(g_ntDriverSet->printProcessorName));
+    }
+    if (g_ntDriverSet->portMonitorFile) {
+        DeleteMonitorA(nullptr, nullptr, const_cast<char*>(g_ntDriverSet->monitorName));
+    }
+    if (!DeleteFaxSystemFiles()) return 0;
+    if (g_ntVersionNumber == kNtVersion351) WriteProfileStringA(kPortsSection, g_ntPortName, nullptr);
+    return 1;
+}
+
+int RemovePrinterAndDriver(const char* printerName) {
+    if (text::IsEmpty(printerName)) return 1;
+    win::Printer printer = OpenNamedPrinter(printerName, 1);
+    if (printer.IsOpen()) {
+        if (!DeletePrinter(printer)) return 0;
+        printer.Close();
+    } else {
+        DWORD error = GetLastError();
+        int gone = error == ERROR_INVALID_PRINTER_NAME ||
+                   (error == ERROR_ACCESS_DENIED && g_ntVersionNumber == kNtVersion40);
+        if (!gone) return 0;
+    }
+    // The driver is deleted for the environment its kit was installed for.
+    if (g_ntDriverSet) DeletePrinterDriverRetry(nullptr, g_ntDriverSet->environment, g_ntDriverSet->driverName);
+    return 1;
+}
+
+int DeleteFaxSystemFiles() {
+    if (!g_ntDriverSet) return 1;
+    const char* const names[] = {g_ntDriverSet->faxDialogProgram, g_ntDriverSet->mmLibrary, kMmLibraryName};
+    for (const char* name : names) {
+        char path[kNtDirectorySize];
+        text::Format(path, "%s\\%s", g_ntSystemDirectory, name);
+        if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            ShowError(IDS_CANNOT_DELETE_FILE, path);
+            return 0;
+        }
+    }
+    return 1;
+}

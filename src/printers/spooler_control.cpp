@@ -1,0 +1,169 @@
+// The print spooler service on Windows NT: the once-per-run question, the
+// stop-work-restart cycle, and the retry wrappers of the spooler and kit-file
+// calls that follow a restart.
+#include "printers/spooler_control.h"
+
+#include <winspool.h>
+
+#include "common/setup_context.h"
+#include "common/win_handles.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+#include "ui/strings.h"
+
+NtPrinterFlags g_ntPrinterFlags = {};
+
+namespace {
+
+const char kSpoolerServiceName[] = "spooler";
+const char kPortsSection[] = "ports";
+
+// Status polls while waiting for the spooler to stop; there is no pause
+// between them.
+const int kStopPollLimit = 10000;
+
+// Each attempt counts one pause; no attempt starts once more than the limit
+// has been counted, which allows 11 attempts.
+const DWORD kRetryPauseMs = 1000;
+const DWORD kRetryLimitMs = 10000;
+
+// Whether a wrapper also pauses after its successful attempt.
+enum PauseRule { kPauseAfterFailure, kPauseAfterEveryAttempt };
+
+// The confirmation text, as loaded for the question.
+char g_spoolerPrompt[kMessageSize];
+
+// The pause between attempts; the attempt's last error survives it.
+void PauseBeforeRetry() {
+    DWORD error = GetLastError();
+    Sleep(kRetryPauseMs);
+    SetLastError(error);
+}
+
+// Runs `attempt` until it reports success, at most 11 times. 1 on success.
+template <typename Attempt>
+int Retry(Attempt attempt, PauseRule pauseRule) {
+    for (DWORD elapsed = 0; elapsed <= kRetryLimitMs; elapsed += kRetryPauseMs) {
+        int succeeded = attempt();
+        if (!succeeded || pauseRule == kPauseAfterEveryAttempt) PauseBeforeRetry();
+        if (succeeded) return 1;
+    }
+    return 0;
+}
+
+// Polls the service status until it reports "stopped" or the poll limit is
+// reached; the cycle goes on either way.
+void WaitForSpoolerStop(SC_HANDLE spooler, SERVICE_STATUS* status) {
+    for (int poll = 0; poll < kStopPollLimit && status->dwCurrentState != SERVICE_STOPPED; ++poll) {
+        QueryServiceStatus(spooler, status);
+    }
+}
+
+void DeleteSpoolerPort(const char* portName) {
+    DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(portName));
+    WriteProfileStringA(kPortsSection, portName, nullptr);
+}
+
+void DoStoppedSpoolerWork(const char* portName, const char* sourceDirectory, int mode,
+                          int faxPrinterPresent, StoppedSpoolerWork work) {
+    if (g_ntPrinterFlags.multisendDriverFound) WriteProfileStringA(kPortsSection, portName, "");
+    if (mode == kSpoolerCycleInstall) {
+        if (g_ntPrinterFlags.faxKitFound && !g_ntPrinterFlags.faxPrinterFailed && work &&
+            !work(sourceDirectory, faxPrinterPresent)) {
+            g_ntPrinterFlags.faxPrinterFailed = 1;
+        }
+    } else {
+        DeleteSpoolerPort(portName);
+    }
+}
+
+}  // namespace
+
+int ConfirmSpoolerStop() {
+    LoadLocalString(g_setup.appInstance, IDS_STOP_SPOOLER_PROMPT, g_spoolerPrompt);
+    if (!g_setup.quietSwitch && !g_ntPrinterFlags.spoolerStopAgreed &&
+        ShowMessageBox(g_setup.mainWindow, g_spoolerPrompt, kProductCaption, MB_OKCANCEL | MB_ICONINFORMATION) !=
+            IDOK) {
+        return 0;
+    }
+    g_ntPrinterFlags.spoolerStopAgreed = 1;
+    return 1;
+}
+
+int StopAndRestartSpooler(const char* portName, DWORD* errorCode, const char* sourceDirectory, int mode,
+                          int faxPrinterPresent, StoppedSpoolerWork work) {
+    win::Service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager.IsOpen()) {
+        *errorCode = GetLastError();
+        return 1;
+    }
+    win::Service spooler(OpenServiceA(manager, kSpoolerServiceName, SERVICE_ALL_ACCESS));
+    if (!spooler.IsOpen()) {
+        *errorCode = GetLastError();
+        return 1;
+    }
+    SERVICE_STATUS status = {};
+    if (!ControlService(spooler, SERVICE_CONTROL_STOP, &status)) {
+        *errorCode = GetLastError();
+        return 1;
+    }
+    WaitForSpoolerStop(spooler, &status);
+    DoStoppedSpoolerWork(portName, sourceDirectory, mode, faxPrinterPresent, work);
+    if (!StartServiceA(spooler, 0, nullptr)) *errorCode = GetLastError();
+    return 1;
+}
+
+BOOL AddPrinterDriverRetry(const char* server, DWORD level, BYTE* driverInfo) {
+    BOOL result = FALSE;
+    Retry(
+        [&] {
+            result = AddPrinterDriverA(const_cast<char*>(server), level, driverInfo);
+            return result != FALSE;
+        },
+        kPauseAfterEveryAttempt);
+    return result;
+}
+
+HANDLE AddPrinterRetry(const char* server, DWORD level, BYTE* printerInfo) {
+    HANDLE printer = nullptr;
+    Retry(
+        [&] {
+            printer = AddPrinterA(const_cast<char*>(server), level, printerInfo);
+            return printer != nullptr;
+        },
+        kPauseAfterFailure);
+    return printer;
+}
+
+int AddPrintProcessorRetry(const char* server, const char* environment, const char* file,
+                           const char* processorName) {
+    return Retry(
+        [&] {
+            return AddPrintProcessorA(const_cast<char*>(server), const_cast<char*>(environment),
+                                      const_cast<char*>(file), const_cast<char*>(processorName)) != FALSE;
+        },
+        kPauseAfterFailure);
+}
+
+int AddMonitorRetry(const char* server, DWORD level, BYTE* monitorInfo) {
+    return Retry([&] { return AddMonitorA(const_cast<char*>(server), level, monitorInfo) != FALSE; },
+                 kPauseAfterFailure);
+}
+
+int CopyFileRetry(const char* source, const char* target, BOOL failIfExists) {
+    if (Retry([&] { return CopyFileA(source, target, failIfExists) != FALSE; }, kPauseAfterFailure)) return 1;
+    DWORD error = GetLastError();
+    ShowError(IDS_COPY_FILE_FAILED, source, target);
+    SetLastError(error);
+    return 0;
+}
+
+int DeletePrinterDriverRetry(const char* server, const char* environment, const char* driverName) {
+    return Retry(
+        [&] {
+            return DeletePrinterDriverA(const_cast<char*>(server), const_cast<char*>(environment),
+                                        const_cast<char*>(driverName)) != FALSE ||
+                   GetLastError() == ERROR_UNKNOWN_PRINTER_DRIVER;
+        },
+        kPauseAfterFailure);
+}

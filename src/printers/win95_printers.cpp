@@ -1,0 +1,303 @@
+// The fax printers on Windows 95 and older non-NT Windows: the 16-bit driver
+// files copied into the SYSTEM directory, the driver's QVPRIN.INI, the
+// printer entries of WIN.INI, the default printer rewritten for the new
+// driver, the Word settings; and the spool path, ports and cursor handling
+// that installation and removal share on every Windows.
+#include "printers/win95_printers.h"
+
+#include <winspool.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "common/bounded_text.h"
+#include "common/win_handles.h"
+#include "config/path_helpers.h"
+#include "files/copy_engine.h"
+#include "files/directories.h"
+#include "printers/fax_printers.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+#include "workflow/windows_version.h"
+
+const char kOldFaxPrinterName[] = "Telmora printer";
+const char kOldBarePrinterName[] = "Telmora";
+const char kSpoolFileName[] = "TELMORA.SPL";
+const char kPrinterGroupName[] = "Telmora printers";
+const char kWordSettingsFile[] = "WINWORD6.INI";
+
+namespace {
+
+const char kFaxDriverFile[] = "QVPRIN.DRV";
+const char kFaxDriverName[] = "QVPRIN";
+const char kOldDriverFile[] = "QVTL.DRV";
+const char kOldDriverName[] = "QVTL";
+const char kMultisendDriverFile95[] = "QVPRN95.DRV";
+const char kMultisendDriverName95[] = "QVPRN95";
+const char kSharedFilesLabel[] = "Telmora printer(s)";
+
+const char* const kFaxSupportFiles[] = {"QVPRNMRG.DLL", "QVPRNCTL.EXE", "THK16MFX.DLL",
+                                        "THK32MFX.DLL", "IMG16MFX.DLL", "IMG32MFX.DLL"};
+const char* const kSharedDriverFiles[] = {"UNIDRV.DLL", "UNIDRV.HLP", "ICONLIB.DLL"};
+
+const char kCopyFailureFormat[] = "Failure copying file '%s'";
+const char kPortEntryFormat[] = "%s,%s,15,45";  // driver, port; not-selected and retry timeouts
+const char kDeviceEntryFormat[] = "%s,%s";      // driver, port
+const char kDefaultFaxPrinterFormat[] = "Telmora printer,%s,%s";
+const char kDefaultMultisendFormat[] = "%s,%s,%s";
+const char kSpoolFileFormat[] = "%sQVPRINT1.SPL";
+
+const char kDriverSettingsFile[] = "QVPRIN.INI";
+const char kWordFlagsKey[] = "Flags";
+const char kWordFlagsValue[] = "+64";
+const int kNoWordFlags = -1;
+
+// WIN.INI sections and keys.
+const char kPrinterPortsSection[] = "PrinterPorts";
+const char kDevicesSection[] = "devices";
+const char kMultisendDevicesSection[] = "Devices";
+const char kPortsSection[] = "ports";
+const char kWindowsSection[] = "windows";
+const char kDeviceKey[] = "device";
+
+enum : int {
+    kReasonSize = 251,                          // a failure reason: 250 characters
+    kProfileLineSize = kSpoolPathSize + 64,     // driver, port and timeouts
+};
+
+// The fax printer of this run: the QVPRIN printer or the older QVTL one.
+struct FaxPrinterChoice {
+    const char* name;
+    const char* driverName;
+    int isQvprin;
+};
+
+// The 3348 question about `label` after `file` could not be copied, with the
+// cursor put back first. 1 to go on.
+int AskAfterCopyFailure(const char* label, const char* file, HCURSOR previousCursor) {
+    SetCursor(previousCursor);
+    char reason[kReasonSize];
+    text::Format(reason, kCopyFailureFormat, file);
+    return AskIgnoreError(IDS_INSTALL_FAILED, label, reason);
+}
+
+// The distribution directory, or its processor subdirectory when `file` lies there.
+void DriverSourceDirectory(const char* distributionDirectory, const char* file,
+                           char (&source)[kPathFieldSize]) {
+    text::Copy(source, distributionDirectory);
+    FindArchitectureFile(source, file);
+}
+
+int FileIsIn(const char* directory, const char* file) {
+    return CheckDirectory(directory, 0, file, nullptr, kReportSilent);
+}
+
+// Copies `file` into the SYSTEM directory; asks about `label` on failure.
+// 1 when copied or the user chose to go on.
+int CopyDriverFile(const char* sourceDirectory, const char* file, const char* label, HCURSOR previousCursor) {
+    if (InstallFile(sourceDirectory, file, g_systemDirectory, nullptr, 1, 1, 0, 0)) return 1;
+    return AskAfterCopyFailure(label, file, previousCursor);
+}
+
+// The driver's own settings file in the Windows directory; results ignored.
+void WriteDriverSettings(const char* logArea) {
+    char spoolFile[kSpoolPathSize];
+    text::Format(spoolFile, kSpoolFileFormat, logArea);
+    WritePrivateProfileStringA("Owner", "ControlDialogEXE", "QVPRNCTL.EXE", kDriverSettingsFile);
+    WritePrivateProfileStringA("Owner", "DefaultFileName", spoolFile, kDriverSettingsFile);
+    WritePrivateProfileStringA("Owner", "FileType", "0", kDriverSettingsFile);
+    WritePrivateProfileStringA("Owner", "BreakPages", "0", kDriverSettingsFile);
+    WritePrivateProfileStringA("Owner", "OverwriteIfFileExist", "1", kDriverSettingsFile);
+    WritePrivateProfileStringA("FaxBatch", "LibraryName", "QVPRNMRG.DLL", kDriverSettingsFile);
+}
+
+// Step 1: the fax printer's driver (and with QVPRIN.DRV its support files and
+// settings). 0 when the user chose not to go on.
+int InstallFaxDriver(const char* distributionDirectory, const char* logArea, FaxPrinterChoice* choice,
+                     HCURSOR previousCursor) {
+    char source[kPathFieldSize];
+    DriverSourceDirectory(distributionDirectory, kFaxDriverFile, source);
+    if (!IsWindows95() || !FileIsIn(source, kFaxDriverFile)) {
+        *choice = {kOldFaxPrinterName, kOldDriverName, 0};
+        return CopyDriverFile(distributionDirectory, kOldDriverFile, kOldFaxPrinterName, previousCursor);
+    }
+
+    *choice = {kFaxPrinterName, kFaxDriverName, 1};
+    if (!CopyDriverFile(source, kFaxDriverFile, kFaxPrinterName, previousCursor)) return 0;
+    for (const char* file : kFaxSupportFiles) {
+        DriverSourceDirectory(distributionDirectory, file, source);
+        if (!CopyDriverFile(source, file, kFaxPrinterName, previousCursor)) return 0;
+    }
+    WriteDriverSettings(logArea);
+    return 1;
+}
+
+// Step 2: the Multisend driver, when the share has it. 0 when the user chose
+// not to go on; `*copied` tells whether the driver is in place.
+int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURSOR previousCursor) {
+    *copied = 0;
+    char source[kPathFieldSize];
+    DriverSourceDirectory(distributionDirectory, kMultisendDriverFile95, source);
+    if (!IsWindows95() || !FileIsIn(source, kMultisendDriverFile95)) return 1;
+    if (InstallFile(source, kMultisendDriverFile95, g_systemDirectory, nullptr, 1, 1, 0, 0)) {
+        *copied = 1;
+        return 1;
+    }
+    return AskAfterCopyFailure(kMultisendPrinterName, kMultisendDriverFile95, previousCursor);
+}
+
+// Step 3: the driver files both drivers share, copied only when missing.
+// 1 when all are there; otherwise `*answer` is the operation's result.
+int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCURSOR previousCursor) {
+    for (const char* file : kSharedDriverFiles) {
+        if (FileIsIn(g_systemDirectory, file)) continue;
+        char source[kPathFieldSize];
+        DriverSourceDirectory(distributionDirectory, file, source);
+        if (!InstallFile(source, file, g_systemDirectory, nullptr, 1, 1, 0, 0)) {
+            *answer = AskAfterCopyFailure(kSharedFilesLabel, file, previousCursor);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// 1 when WIN.INI's default printer begins with `name`, in any letter case.
+int DefaultPrinterIs(const char* name) {
+    char device[kProfileValueSize];
+    GetProfileStringA(kWindowsSection, kDeviceKey, "", device, sizeof device);
+    return _strnicmp(device, name, std::strlen(name)) == 0 ? 1 : 0;
+}
+
+// Deletes a printer of this name that the spooler knows.
+void DeleteSpoolerPrinter(const char* name) {
+    HANDLE handle = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name), &handle, nullptr)) return;
+    win::Printer printer(handle);
+    DeletePrinter(printer);
+}
+
+// Step 6: the fax printer's entries, old names first deleted. 1 when every
+// write succeeded.
+int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, const char* spoolPath,
+                           int wasDefault) {
+    char portEntry[kProfileLineSize];
+    char deviceEntry[kProfileLineSize];
+    text::Format(portEntry, kPortEntryFormat, choice.driverName, port);
+    text::Format(deviceEntry, kDeviceEntryFormat, choice.driverName, port);
+
+    int ok = WriteWinIniEntry(kPrinterPortsSection, kOldBarePrinterName, nullptr);
+    ok &= WriteWinIniEntry(kPrinterPortsSection, choice.name, nullptr);
+    ok &= WriteWinIniEntry(kPrinterPortsSection, choice.name, portEntry);
+    ok &= WriteWinIniEntry(kDevicesSection, kOldBarePrinterName, nullptr);
+    ok &= WriteWinIniEntry(kDevicesSection, choice.name, nullptr);
+    ok &= WriteWinIniEntry(kDevicesSection, choice.name, deviceEntry);
+    if (wasDefault) {
+        char defaultEntry[kProfileLineSize];
+        text::Format(defaultEntry, kDefaultFaxPrinterFormat, choice.driverName, port);
+        ok &= WriteWinIniEntry(kWindowsSection, kDeviceKey, defaultEntry);
+    }
+    ok &= WriteWinIniEntry(kPortsSection, port, "");
+    if (!text::EqualNoCase(port, spoolPath)) ok &= WriteWinIniEntry(kPortsSection, spoolPath, "");
+    return ok;
+}
+
+// Step 7: the Multisend printer's entries. The default printer is rewritten
+// whenever it is the Multisend printer; the printer's own entries only when
+// its driver was copied. 1 when every write succeeded.
+int WriteMultisendEntries(int driverCopied) {
+    char port[kSpoolPathSize];
+    FormMultisendPort(port);
+    int ok = 1;
+    if (DefaultPrinterIs(kMultisendPrinterName)) {
+        char defaultEntry[kProfileLineSize];
+        text::Format(defaultEntry, kDefaultMultisendFormat, kMultisendPrinterName, kMultisendDriverName95, port);
+        ok &= WriteWinIniEntry(kWindowsSection, kDeviceKey, defaultEntry);
+    }
+    if (!driverCopied) return ok;
+
+    char portEntry[kProfileLineSize];
+    char deviceEntry[kProfileLineSize];
+    text::Format(portEntry, kPortEntryFormat, kMultisendDriverName95, port);
+    text::Format(deviceEntry, kDeviceEntryFormat, kMultisendDriverName95, port);
+    ok &= WriteWinIniEntry(kPortsSection, port, "");
+    ok &= WriteWinIniEntry(kMultisendDevicesSection, kMultisendPrinterName, deviceEntry);
+    ok &= WriteWinIniEntry(kPrinterPortsSection, kMultisendPrinterName, portEntry);
+    return ok;
+}
+
+// Step 8: the closing progress line, or the warning after a failed write.
+void ReportWinIniResult(int ok) {
+    if (ok) {
+        ShowProgress(IDS_WINDOWS_SETTINGS_UPDATED);
+        return;
+    }
+    ShowProgress("");
+    ShowWarning(IDS_WINDOWS_SETTINGS_ERROR);
+}
+
+}  // namespace
+
+void FormSpoolPath(const char* logArea, char (&spoolPath)[kSpoolPathSize]) {
+    text::Copy(spoolPath, logArea);
+    text::Append(spoolPath, kSpoolFileName);
+    for (char* c = spoolPath; *c; ++c) *c = static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+}
+
+void FormFaxPort(const char* logArea, const char* spoolPath, char (&port)[kSpoolPathSize]) {
+    if (!IsWindowsNT() && text::EqualNoCase(logArea, g_windowsDirectory)) {
+        text::Copy(port, kSpoolFileName);
+    } else {
+        text::Copy(port, spoolPath);
+    }
+}
+
+void FormMultisendPort(char (&port)[kSpoolPathSize]) {
+    text::Copy(port, g_windowsDirectory);
+    AddTrailingBackslash(port);
+    text::Append(port, kSpoolFileName);
+}
+
+HCURSOR SetWaitCursor() { return SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
+
+void WriteWordPrinterFlags(const char* printerName) {
+    OFSTRUCT found;
+    if (OpenFile(kWordSettingsFile, &found, OF_EXIST) == HFILE_ERROR) return;
+    int flags = static_cast<int>(GetPrivateProfileIntA(printerName, kWordFlagsKey, kNoWordFlags, kWordSettingsFile));
+    if (flags == kNoWordFlags) {
+        WritePrivateProfileStringA(printerName, kWordFlagsKey, kWordFlagsValue, kWordSettingsFile);
+    }
+}
+
+int WriteWinIniEntry(const char* section, const char* key, const char* value) {
+    if (WriteProfileStringA(section, key, value)) return 1;
+    return !value && GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
+}
+
+void BroadcastWinIniChange() { PostMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0); }
+
+int InstallWin95FaxPrinters(const char* distributionDirectory, const char* logArea, const char* spoolPath,
+                            const char* port, HCURSOR previousCursor) {
+    FaxPrinterChoice choice = {};
+    if (!InstallFaxDriver(distributionDirectory, logArea, &choice, previousCursor)) return 0;
+    int multisendCopied = 0;
+    if (!InstallMultisendDriver(distributionDirectory, &multisendCopied, previousCursor)) return 0;
+    if (choice.isQvprin || multisendCopied) {
+        int answer = 1;
+        if (!InstallSharedDriverFiles(distributionDirectory, &answer, previousCursor)) return answer;
+    }
+
+    int wasDefault = DefaultPrinterIs(choice.name);
+    if (IsWindows95()) DeleteSpoolerPrinter(choice.name);
+    int ok = WriteFaxPrinterEntries(choice, port, spoolPath, wasDefault);
+    ok &= WriteMultisendEntries(multisendCopied);
+    ReportWinIniResult(ok);
+
+    // Posted twice.
+    BroadcastWinIniChange();
+    BroadcastWinIniChange();
+
+    WriteWordPrinterFlags(choice.name);
+    WriteWordPrinterFlags(kMultisendPrinterName);
+    SetCursor(previousCursor);
+    return 1;
+}
