@@ -4,8 +4,11 @@ BUILD ?= build
 BUILD64 := $(BUILD)/x86_64
 BUILD32 := $(BUILD)/i686
 JOBS ?= 2
+NATIVE_BUILD := $(BUILD)/native
+CHECK_FUZZ_SECONDS ?= 10
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build build64 build32 test demo screenshots clean
+.PHONY: all deps build build64 build32 test native-check fuzz bench demo screenshots clean
 
 all: build
 
@@ -27,6 +30,19 @@ build32: deps
 
 test: build
 	ctest --test-dir $(BUILD64) --output-on-failure -j $(JOBS)
+	$(MAKE) native-check
+
+# The pure text units built natively with AddressSanitizer and UBSan: their
+# tests, a short run of every fuzzer and the replay of the seed corpora.
+native-check: deps
+	JOBS=$(JOBS) scripts/native-check.sh $(CHECK_FUZZ_SECONDS) $(NATIVE_BUILD)
+
+fuzz: deps
+	JOBS=$(JOBS) scripts/native-check.sh $(FUZZ_SECONDS) $(NATIVE_BUILD)
+
+# Speed and memory under Wine, side by side with plain baselines.
+bench: build64
+	scripts/bench.sh $(BUILD64)
 
 demo: build
 	scripts/demo.sh $(BUILD64)
