@@ -41,7 +41,8 @@ foreach(folder ${TELMORA_TEST_FOLDERS})
   target_compile_definitions(${target} PRIVATE
     TELMORA_STNIN32_PATH="$<TARGET_FILE:stnin32>"
     TELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}"
-    TELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    TELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    TELMORA_FAX_PRINTERS=$<BOOL:${TELMORA_FAX_PRINTERS}>)
   target_link_libraries(${target} PRIVATE test_support telmora_core telmora_resources ${TELMORA_STATIC_LINK})
   add_dependencies(${target} stnin32)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${TELMORA_WINE_RUN}")

@@ -1,11 +1,184 @@
-// The configuration editing, program copy and program update workflows.
+// The three workflows that work on a client already configured: editing the
+// advanced settings, copying the client programs into another directory, and
+// updating the programs in place. Each reads the existing TELMORA.INI (both
+// workstation sections when there are two) and writes it back the same way.
 #include "workflow/workflows.h"
 
-// Not built yet: configuration editing arrives with the edit workflow work.
-int EditConfiguration() { return 1; }
+#include <cstddef>
+#include <windows.h>
 
-// Not built yet: the program copy arrives with the edit workflow work.
-int CopyPrograms() { return 1; }
+#include "autoexec/autoexec_editor.h"
+#include "common/bounded_text.h"
+#include "common/setup_context.h"
+#include "config/client_settings.h"
+#include "config/path_helpers.h"
+#include "config/server_areas.h"
+#include "desktop/registry_entries.h"
+#include "files/directories.h"
+#include "files/language_files.h"
+#include "files/program_files.h"
+#include "ui/messages.h"
+#include "ui/question_dialogs.h"
+#include "ui/resource_ids.h"
+#include "workflow/config_location.h"
+#include "workflow/notebook_config.h"
 
-// Not built yet: the program update arrives with the edit workflow work.
-int UpdatePrograms() { return 1; }
+namespace {
+
+const char kWriteTestFile[] = "INSTALL.TMP";
+const char kEnglish[] = "ENG";
+const int kPathAnswerSize = 257;  // room for 256 characters
+const int kCreateDirectory = 1;
+const int kWithoutProgmanQuestion = 0;
+const int kWithProgmanQuestion = 1;
+const int kOverExistingPrinters = 1;
+
+// The two records a workflow works on: the workstation being changed and,
+// when the configuration has a second workstation section, the notebook's.
+struct ConfigPair {
+    ClientSettings settings;
+    ClientSettings notebook;
+};
+
+// Finds and reads the existing configuration; a run that found no setup
+// directory at start-up takes the configured system area for it.
+int ReadExistingConfig(ConfigPair& config) {
+    if (!LocateConfigFile(kLocateFindExisting)) return 0;
+    if (!ReadNotebookConfig(g_setup.configDirectory, &config.settings, &config.notebook)) return 0;
+    if (g_setup.setupDirectory[0] == '\0') text::Copy(g_setup.setupDirectory, config.settings.systemArea);
+    return 1;
+}
+
+enum ProposalCase : int { kProposalAsHeld, kProposalUpperCase };
+
+// A directory question on `target` (room for `size` bytes): the current
+// value without its trailing backslash is proposed; the answer is stored
+// upper case with a trailing backslash.
+int AskDirectoryAnswer(const char* dialog, ProposalCase proposalCase, char* target, std::size_t size) {
+    char proposal[kPathAnswerSize];
+    text::Copy(proposal, target);
+    if (proposalCase == kProposalUpperCase) text::UpperCase(proposal);
+    RemoveTrailingBackslash(proposal);
+    int answerSize = size < static_cast<std::size_t>(kPathAnswerSize) ? static_cast<int>(size) : kPathAnswerSize;
+    if (!AskPath(dialog, proposal, target, answerSize)) return 0;
+    AddTrailingBackslash(target, size);
+    text::UpperCase(target);
+    return 1;
+}
+
+template <std::size_t N>
+int AskDirectoryAnswer(const char* dialog, ProposalCase proposalCase, char (&target)[N]) {
+    return AskDirectoryAnswer(dialog, proposalCase, target, N);
+}
+
+// A language without a library on the share is installed as English.
+int InstallClientLanguage(ClientSettings& settings) {
+    if (GetLanguageLibraryKind(settings.language) == kLanguageLibraryNone) text::Copy(settings.language, kEnglish);
+    return InstallLanguageFiles(settings.language);
+}
+
+// The log area question, asked again until the directory exists (it is
+// created when missing) and takes a file.
+int AskUsableLogArea(ClientSettings& settings) {
+    do {
+        if (!AskLogArea(settings.logArea)) return 0;
+    } while (!CheckDirectory(settings.logArea, kCreateDirectory, nullptr, kWriteTestFile, kReportError));
+    return 1;
+}
+
+// The program directory question, asked again until the directory exists
+// (created when missing) and takes a file, or the user ignores the failure.
+int AskUsableProgramDir(ClientSettings& settings) {
+    do {
+        if (!AskDirectoryAnswer(IDD_PATH_PROG_AREA, kProposalUpperCase, settings.programDir)) return 0;
+    } while (!CheckDirectory(settings.programDir, kCreateDirectory, nullptr, kWriteTestFile, kReportAskIgnore));
+    return 1;
+}
+
+// A new log area moves the fax printers' spool files: the printers are
+// installed again, or the user goes on without them.
+int MovePrinters(const ClientSettings& settings, const char* oldLogArea, HCURSOR previousCursor) {
+    if (text::EqualNoCase(settings.logArea, oldLogArea)) return 1;
+    return ReplaceFaxPrinters(g_setup.setupDirectory, settings.logArea, previousCursor);
+}
+
+// A new language brings its language files and the client variant that
+// goes with its library (16-bit or 32-bit).
+int ChangeLanguage(ClientSettings& settings, const char* oldLanguage) {
+    if (text::EqualNoCase(settings.language, oldLanguage)) return 1;
+    int kind = GetLanguageLibraryKind(settings.language);
+    if (kind == kLanguageLibraryNone) text::Copy(settings.language, kEnglish);
+    if (!InstallLanguageFiles(settings.language)) return 0;
+    return InstallSharedLibraries(g_setup.setupDirectory, settings.programDir, kind != kLanguageLibrary16);
+}
+
+}  // namespace
+
+int EditConfiguration() {
+    HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    ConfigPair config = {};
+    if (!ReadExistingConfig(config)) return 0;
+    ClientSettings& settings = config.settings;
+
+    char oldLanguage[kLanguageSize];
+    char oldLogArea[kAreaSize];
+    text::Copy(oldLanguage, settings.language);
+    text::Copy(oldLogArea, settings.logArea);
+
+    if (!AskUserSettings(&settings)) return 0;
+    if (!AskUsableLogArea(settings)) return 0;
+
+    // Out of the load line; with two workstation sections the notebook's
+    // record decides the desktop entries written at the end.
+    settings.loadAtStart = 0;
+    config.notebook.loadAtStart = 0;
+    if (!UpdateLoadList(nullptr)) return 0;
+    if (!MovePrinters(settings, oldLogArea, previousCursor)) return 0;
+    if (!ChangeLanguage(settings, oldLanguage)) return 0;
+    if (!UpdateStartupFile(settings.useTsr, settings.programDir)) return 0;
+
+    WriteNotebookConfig(&settings, &config.notebook, kWithoutProgmanQuestion);
+    ShowInstallCompleted();
+    return 1;
+}
+
+int CopyPrograms() {
+    ConfigPair config = {};
+    if (!ReadExistingConfig(config)) return 0;
+    ClientSettings& settings = config.settings;
+
+    if (!AskDirectoryAnswer(IDD_PATH_DISTRIB_DIR, kProposalAsHeld, g_setup.setupDirectory)) return 0;
+    // The client ran from the distribution directory itself: propose a directory of its own.
+    if (text::EqualNoCase(g_setup.setupDirectory, settings.programDir)) {
+        text::Copy(settings.programDir, g_windowsDirectory);
+    }
+    if (!AskUsableProgramDir(settings)) return 0;
+
+    if (!InstallClientLanguage(settings)) return 0;
+    if (!InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
+                             kOverExistingPrinters)) {
+        return 0;
+    }
+    WriteNotebookConfig(&settings, &config.notebook, kWithProgmanQuestion);
+    ShowProgress(IDS_MOVE_COMPLETED);
+    return 1;
+}
+
+int UpdatePrograms() {
+    if (IsClientRunning()) {
+        if (!g_setup.quietSwitch) ShowError(IDS_CLIENT_FILES_UPDATE_FAILED);
+        return 0;
+    }
+    ConfigPair config = {};
+    if (!ReadExistingConfig(config)) return 0;
+    ClientSettings& settings = config.settings;
+
+    if (!InstallClientLanguage(settings)) return 0;
+    if (!InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
+                             kOverExistingPrinters)) {
+        return 0;
+    }
+    WriteNotebookConfig(&settings, &config.notebook, kWithoutProgmanQuestion);
+    ShowProgress(IDS_UPDATE_COMPLETED);
+    return 1;
+}
