@@ -2,6 +2,11 @@
 // the broadcast initiate, one execute at a time with its bounded wait for the
 // acknowledgement, and the terminate handshake.
 //
+// The initiate goes to every top-level window, so one window whose thread has
+// stopped taking messages (a shell that crashed into the debugger, say) would
+// hold a plain broadcast SendMessage for ever; each window therefore gets a
+// time-out, and a hung one is passed over at once.
+//
 // The command text travels in DDE-shared global memory. Once the execute is
 // posted the memory belongs to the server until it acknowledges: the
 // acknowledgement hands the handle back and it is freed then. A command that
@@ -25,9 +30,21 @@ const DWORD kAckWaitMs = 3000;
 const UINT kCommandMemoryFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
 const UINT_PTR kNoPartnerLowWord = 0xFFFF;
 
+// The initiate's broadcast: each window may take this long to answer.
+const UINT kInitiateTimeoutMs = 3000;
+// Not SMTO_BLOCK: the server's acknowledgement is sent to the main window
+// while the broadcast is still out, and this thread must take it then; a
+// blocked thread would take it only after that server's time-out, too late.
+// SMTO_ABORTIFHUNG passes over a window whose thread has stopped taking
+// messages without waiting for its time-out.
+const UINT kInitiateFlags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+
 // The command posted last, while the server holds it.
 HGLOBAL s_pendingCommand = nullptr;
 unsigned s_lastAckStatus = 0;
+// Set while the initiate's broadcast is out: the acknowledgements that come
+// then answer it.
+bool s_initiating = false;
 
 bool HasPartner() { return LOWORD(reinterpret_cast<UINT_PTR>(g_ddePartner)) != kNoPartnerLowWord; }
 
@@ -50,19 +67,25 @@ win::GlobalMemory CommandMemory(const char* command) {
     return memory;
 }
 
-// An execute's acknowledgement to the main window: keeps its status and takes
-// back the command memory it returns, then frees the packed parameter.
-void TakeExecuteAck(const MSG& msg) {
-    if (!s_pendingCommand || msg.hwnd != g_setup.mainWindow) return;
+// A reply to WM_DDE_INITIATE carries the server's application and topic
+// atoms unpacked; they are the receiver's to delete.
+void DeleteInitiateAtoms(LPARAM lParam) {
+    if (LOWORD(lParam)) GlobalDeleteAtom(LOWORD(lParam));
+    if (HIWORD(lParam)) GlobalDeleteAtom(HIWORD(lParam));
+}
+
+// An execute's acknowledgement: keeps its status and takes back the command
+// memory it returns, then frees the packed parameter.
+void AcceptExecuteAck(LPARAM lParam) {
     UINT_PTR status = 0;
     UINT_PTR commandHandle = 0;
-    if (!UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &commandHandle)) return;
-    if (reinterpret_cast<HGLOBAL>(commandHandle) == s_pendingCommand) {
+    if (!lParam || !UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commandHandle)) return;
+    if (s_pendingCommand && reinterpret_cast<HGLOBAL>(commandHandle) == s_pendingCommand) {
         s_lastAckStatus = LOWORD(status);
         GlobalFree(s_pendingCommand);
         s_pendingCommand = nullptr;
     }
-    FreeDDElParam(WM_DDE_ACK, msg.lParam);
+    FreeDDElParam(WM_DDE_ACK, lParam);
 }
 
 // Takes the next message of the DDE range from the queue and dispatches it,
@@ -71,7 +94,6 @@ int NextDdeMessage(MSG* msg, DWORD start, DWORD limitMs) {
     for (;;) {
         if (PeekMessageA(msg, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
             DispatchMessageA(msg);
-            if (msg->message == WM_DDE_ACK) TakeExecuteAck(*msg);
             return 1;
         }
         DWORD elapsed = GetTickCount() - start;
@@ -90,10 +112,31 @@ int InitiateDDE(const char* application, const char* topic) {
     ForgetPartner();
     // The server's acknowledgement is sent to the main window during this
     // call; its handler keeps the partner.
-    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, OwnWindow(), MAKELPARAM(applicationAtom, topicAtom));
+    s_initiating = true;
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DDE_INITIATE, OwnWindow(), MAKELPARAM(applicationAtom, topicAtom),
+                        kInitiateFlags, kInitiateTimeoutMs, &unused);
+    s_initiating = false;
     if (applicationAtom) GlobalDeleteAtom(applicationAtom);
     if (topicAtom) GlobalDeleteAtom(topicAtom);
     return HasPartner() ? 1 : 0;
+}
+
+void AcceptDDEAck(std::uintptr_t wParam, std::intptr_t lParam) {
+    HWND sender = reinterpret_cast<HWND>(wParam);
+    if (s_initiating) {
+        // The last server to answer becomes the partner.
+        DeleteInitiateAtoms(lParam);
+        g_ddePartner = sender;
+    } else if (InSendMessage()) {
+        // A server that answers the initiate only after its time-out is not
+        // taken. It is not sent WM_DDE_TERMINATE either: its reply would
+        // end the conversation in progress, as any WM_DDE_TERMINATE does.
+        DeleteInitiateAtoms(lParam);
+    } else {
+        g_ddePartner = sender;
+        AcceptExecuteAck(lParam);
+    }
 }
 
 int ExecuteDDECmd(const char* command) {

@@ -2,19 +2,30 @@
 // server, and the two text rules of its commands and replies.
 //
 // One conversation at a time: InitiateDDE finds the partner (the main window's
-// WM_DDE_ACK handler keeps it in g_ddePartner), ExecuteDDECmd sends one
-// command and waits at most 3 seconds for its acknowledgement, TerminateDDE
-// closes the conversation. The waits poll the DDE message range only, so
+// WM_DDE_ACK handler passes each acknowledgement to AcceptDDEAck, which keeps
+// it in g_ddePartner), ExecuteDDECmd sends one command and waits at most 3
+// seconds for its acknowledgement, TerminateDDE closes the conversation. No
+// wait is unbounded: a window that does not answer the broadcast initiate
+// costs at most its time-out. The waits poll the DDE message range only, so
 // other window messages stay queued until the conversation ends.
 //
 // This header includes no windows.h: the text rules are plain text logic.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-// 1 when a server answered the initiate for `application` and `topic`.
+// 1 when a server answered the initiate for `application` and `topic`. Each
+// top-level window has at most 3 seconds to answer, a hung one none.
 int InitiateDDE(const char* application, const char* topic);
+
+// The main window's WM_DDE_ACK (its wParam and lParam). A reply to the
+// initiate names the partner and hands over two atoms, which are deleted; a
+// reply that comes after the initiate gave up on its window is not taken. An
+// execute's acknowledgement keeps its status and gives back the command
+// memory, which is freed.
+void AcceptDDEAck(std::uintptr_t wParam, std::intptr_t lParam);
 
 // Posts `command` to the partner; 1 when it acknowledged within 3 seconds
 // (positively or not). Without a partner, error 3411 is shown and 0 returned.

@@ -182,6 +182,9 @@ int AddProgmanItems(const char* clientDirectory, const char* systemArea) {
     return 1;
 }
 
+// The deletes name no group: Program Manager takes its current one. A shell
+// that has none may refuse them or stop answering altogether; every wait of
+// the conversation is bounded, so the removal still ends, with 1.
 int RemoveProgmanItems(const char* clientDirectory, const char* systemArea) {
     bool deleteItems = ReplacesOldItems();
     if (!InitiateDDE(kProgmanName, kProgmanName)) return AskIgnoreError(IDS_PROGMAN_NOT_RESPONDING);
@@ -200,6 +203,7 @@ int RemoveProgmanItems(const char* clientDirectory, const char* systemArea) {
     return 1;
 }
 
+// The management library bounds its own waits: the request has 5 seconds.
 int IsProgmanGroupEmpty() {
     DWORD instance = 0;
     if (DdeInitializeA(&instance, IgnoreDdeEvent, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 0;

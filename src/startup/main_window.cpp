@@ -14,6 +14,7 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "desktop/dde_conversation.h"
 #include "startup/startup.h"
 #include "ui/language.h"
 #include "ui/resource_ids.h"
@@ -160,7 +161,7 @@ LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
             ReleaseDdePartner();
             return 0;
         case WM_DDE_ACK:
-            g_ddePartner = reinterpret_cast<HWND>(wParam);
+            AcceptDDEAck(wParam, lParam);
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);

@@ -77,6 +77,14 @@ int InstallClientLanguage(ClientSettings& settings) {
     return InstallLanguageFiles(settings.language);
 }
 
+// The language files and the whole program set again, the printers
+// installed over the existing ones.
+int ReinstallPrograms(ClientSettings& settings) {
+    if (!InstallClientLanguage(settings)) return 0;
+    return InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
+                               kOverExistingPrinters);
+}
+
 // The log area question, asked again until the directory exists (it is
 // created when missing) and takes a file.
 int AskUsableLogArea(ClientSettings& settings) {
@@ -128,10 +136,11 @@ int EditConfiguration() {
     if (!AskUserSettings(&settings)) return 0;
     if (!AskUsableLogArea(settings)) return 0;
 
-    // Out of the load line; with two workstation sections the notebook's
-    // record decides the desktop entries written at the end.
+    // Out of the load line. The notebook's record keeps the flag it was read
+    // with: with two workstation sections that record decides the desktop
+    // entries written at the end, so a client that was loaded at start is
+    // put back into the load line there.
     settings.loadAtStart = 0;
-    config.notebook.loadAtStart = 0;
     if (!UpdateLoadList(nullptr)) return 0;
     if (!MovePrinters(settings, oldLogArea, previousCursor)) return 0;
     if (!ChangeLanguage(settings, oldLanguage)) return 0;
@@ -154,11 +163,7 @@ int CopyPrograms() {
     }
     if (!AskUsableProgramDir(settings)) return 0;
 
-    if (!InstallClientLanguage(settings)) return 0;
-    if (!InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
-                             kOverExistingPrinters)) {
-        return 0;
-    }
+    if (!ReinstallPrograms(settings)) return 0;
     WriteNotebookConfig(&settings, &config.notebook, kWithProgmanQuestion);
     ShowProgress(IDS_MOVE_COMPLETED);
     return 1;
@@ -173,11 +178,7 @@ int UpdatePrograms() {
     if (!ReadExistingConfig(config)) return 0;
     ClientSettings& settings = config.settings;
 
-    if (!InstallClientLanguage(settings)) return 0;
-    if (!InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
-                             kOverExistingPrinters)) {
-        return 0;
-    }
+    if (!ReinstallPrograms(settings)) return 0;
     WriteNotebookConfig(&settings, &config.notebook, kWithoutProgmanQuestion);
     ShowProgress(IDS_UPDATE_COMPLETED);
     return 1;

@@ -18,6 +18,7 @@
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "workflow/config_location.h"
+#include "workflow/leftover_files.h"
 #include "workflow/notebook_config.h"
 
 namespace {
@@ -27,16 +28,6 @@ const char kSetupIniFile[] = "Q-DB\\SETUP.INI";
 const char kNotebookMarkFile[] = "Q-DB\\NOTEBOOK.DAT";
 const char kNotebookUser[] = "NOTEBOOK";
 const char kEnglish[] = "ENG";
-const int kLeftoverPatternCount = 10;  // TELMORA.0* .. TELMORA.9*
-
-// The numbered names under which an earlier rewrite may have left TELMORA.INI.
-void DeleteConfigLeftovers() {
-    for (int digit = 0; digit < kLeftoverPatternCount; ++digit) {
-        char pattern[16];
-        text::Format(pattern, "TELMORA.%d*", digit);
-        DeleteClientFiles(g_setup.configDirectory, pattern);
-    }
-}
 
 // The server's areas are usable when the request area takes a file and the
 // system area holds the setup data (each failure may be ignored by the user).
@@ -129,7 +120,9 @@ int InstallClient() {
     ClientSettings network = {};
 
     if (!LocateConfigFile(kLocateForInstall)) return 0;
-    DeleteConfigLeftovers();
+    // The numbered names under which an earlier rewrite may have left
+    // TELMORA.INI; a file that stays has been reported and does not stop.
+    DeleteConfigLeftovers(g_setup.configDirectory);
     if (!PrepareSettings(working)) return 0;
     if (!AskServers(working, notebook, network)) return 0;
 

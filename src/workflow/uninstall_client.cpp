@@ -22,6 +22,7 @@
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 #include "workflow/config_location.h"
+#include "workflow/leftover_files.h"
 #include "workflow/notebook_config.h"
 
 namespace {
@@ -32,8 +33,6 @@ const char kWindowsHelpFile[] = "TELMORA.HLP";
 const char kClientLogFile[] = "TELMORA.LOG";
 const char kSpoolerLogFile[] = "QSPOOL.LOG";
 const char* const kClientDirectoryFiles[] = {"QSPOOL.EXE", "TELMORA.EXE", "TELMORA.HLP", "TELMORA.GID"};
-const char kConfigLeftoverFormat[] = "TELMORA.%d*";  // TELMORA.0* .. TELMORA.9*
-const int kConfigLeftoverPatterns = 10;
 const char kLibrary16[] = "QVINTL.DLL";
 const char kLibrary32[] = "QVINTL32.DLL";
 
@@ -70,11 +69,7 @@ int RemoveClientFiles(const ClientSettings& settings) {
     for (const char* file : kClientDirectoryFiles) {
         removed = DeleteClientFiles(settings.programDir, file) && removed;
     }
-    for (int digit = 0; digit < kConfigLeftoverPatterns; ++digit) {
-        char pattern[16];
-        text::Format(pattern, kConfigLeftoverFormat, digit);
-        removed = DeleteClientFiles(g_setup.configDirectory, pattern) && removed;
-    }
+    removed = DeleteConfigLeftovers(g_setup.configDirectory) && removed;
     return DeleteClientFiles(settings.logArea, kSpoolerLogFile) && removed;
 }
 

@@ -398,16 +398,17 @@ TEST(ProgmanTest, GroupIsEmptyOnlyWhenItReportsNoItems) {
 }
 
 // Nobody answers the initiate: the ignore question decides.
-decltype(&SendMessageA) s_realSend = nullptr;
-LRESULT WINAPI SilentInitiate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+decltype(&SendMessageTimeoutA) s_realSend = nullptr;
+LRESULT WINAPI SilentInitiate(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+                              PDWORD_PTR result) {
     if (message == WM_DDE_INITIATE) return 0;
-    return s_realSend(window, message, wParam, lParam);
+    return s_realSend(window, message, wParam, lParam, flags, timeoutMs, result);
 }
 
 TEST(ProgmanTest, ProgramManagerNotRespondingAsksWhetherToGoOn) {
     UseMainWindow();
-    tst::ImportHook silent("USER32.dll", "SendMessageA", reinterpret_cast<void*>(&SilentInitiate));
-    s_realSend = reinterpret_cast<decltype(&SendMessageA)>(silent.Original());
+    tst::ImportHook silent("USER32.dll", "SendMessageTimeoutA", reinterpret_cast<void*>(&SilentInitiate));
+    s_realSend = reinterpret_cast<decltype(&SendMessageTimeoutA)>(silent.Original());
     CommandLog log;
     tst::DialogDriver driver;
     auto question = [] {

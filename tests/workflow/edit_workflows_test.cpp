@@ -195,8 +195,10 @@ TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
     };
 
     // Edit with the same log area and language: no file is copied, but the
-    // configuration is written again and the client leaves the load line
-    // (another program's entry stays).
+    // configuration is written again. The edit takes the client out of the
+    // load line, but with two workstation sections the notebook's settings are
+    // written back as they were read: a client loaded at start is loaded again,
+    // now behind the other program's entry.
     for (const char* file : {"C:\\windows\\QSPOOL.EXE", "C:\\windows\\TELMORA.HLP"}) ASSERT_TRUE(DeleteFileA(file));
     ASSERT_TRUE(WriteProfileStringA("windows", "load", "C:\\WINDOWS\\TELMORA.EXE,NOTEPAD.EXE"));
     run.Choose(IDC_FUNCTION_EDIT);
@@ -214,7 +216,7 @@ TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
     EXPECT_FALSE(tst::FileExists("C:\\windows\\QSPOOL.EXE")) << "edit copied a program file";
     EXPECT_FALSE(tst::FileExists("C:\\windows\\TELMORA.HLP")) << "edit installed the help file";
     EXPECT_NE(Section(tst::ReadFile(kConfigFile), "WORKSTATION").find("DefaultUser: EDITOR\r\n"), std::string::npos);
-    EXPECT_EQ(LoadLine(), "NOTEPAD.EXE");
+    EXPECT_EQ(LoadLine(), "NOTEPAD.EXE,C:\\WINDOWS\\TELMORA.EXE");
     expectServersKept("edit");
 
     // Copy into a new directory with a blank in its name.
