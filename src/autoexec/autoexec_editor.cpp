@@ -107,8 +107,11 @@ int HasQvtlinitLine(FILE* input) {
     return 0;
 }
 
+// Whether a file without the QVTLINIT line gets one as its first line.
+int AddsQvtlinitLine(const AutoexecEdit& edit) { return Wants(edit, kRequestQvtlinit) && edit.initDir; }
+
 void AddQvtlinitLine(AutoexecEdit& edit) {
-    if (!Wants(edit, kRequestQvtlinit) || !edit.initDir) return;
+    if (!AddsQvtlinitLine(edit)) return;
     char line[kFormedLineSize];
     FormQvtlinitLine(line, edit.value);
     WriteLine(edit.output, line);
@@ -159,11 +162,27 @@ int EditOwnedLine(AutoexecEdit& edit, const char* line) {
     return 0;
 }
 
+// Copies a line that belongs to somebody else byte for byte: from the bytes
+// the reader kept, or, for a line longer than those, again from the file.
+void CopyOtherLine(AutoexecEdit& edit, const char* bytes, long count, long lineStart) {
+    if (count <= kAutoexecLineSize) {
+        WriteLineBytes(edit.output, bytes, count);
+    } else {
+        CopyLine(edit.input, lineStart, edit.output);
+    }
+}
+
+// The second pass, from the start of the old file. Line starts are counted
+// from the bytes each line took rather than asked of the file, and a copied
+// line is written from the bytes read, so a line costs no seek.
 void EditLines(AutoexecEdit& edit) {
     char line[kAutoexecLineSize];
+    char bytes[kAutoexecLineSize];
     long lineStart = 0;
-    while (ReadConfigLine(edit.input, line, kAutoexecLineSize, &lineStart)) {
-        if (!EditOwnedLine(edit, line)) CopyLine(edit.input, lineStart, edit.output);
+    long count;
+    while ((count = ReadConfigLineBytes(edit.input, line, kAutoexecLineSize, bytes)) > 0) {
+        if (!EditOwnedLine(edit, line)) CopyOtherLine(edit, bytes, count, lineStart);
+        lineStart += count;
     }
 }
 
@@ -172,7 +191,8 @@ void EditLines(AutoexecEdit& edit) {
 int RewriteAutoexec(AutoexecEdit& edit) {
     const char* directory = g_setup.autoexecDirectory;
     if (!OpenForRewrite(&edit.input, &edit.output, directory, kAutoexecName)) return 0;
-    if (!HasQvtlinitLine(edit.input)) AddQvtlinitLine(edit);
+    // The first pass is only needed when its answer can add a line.
+    if (AddsQvtlinitLine(edit) && !HasQvtlinitLine(edit.input)) AddQvtlinitLine(edit);
     std::rewind(edit.input);
     EditLines(edit);
     AppendSpoolerLine(edit);

@@ -17,6 +17,9 @@ const char kBlank = ' ';
 const char kQuote = '"';
 
 const int kCtrlZ = 26;
+// Room in which a line that needs Ctrl-Z taken out or an LF added is put
+// together; a longer one goes out in pieces of this size.
+const std::size_t kLineAssemblySize = 512;
 
 // The next byte of `file`. The program has one thread, so the stream needs
 // no lock: the locking getc costs ten times as much per byte.
@@ -48,6 +51,17 @@ void NormaliseLine(char* buffer, int length) {
     }
     while (length > 0 && buffer[length - 1] == kBlank) --length;
     buffer[length] = '\0';
+}
+
+// Adds `c` behind the `length` bytes of a line being put together, writing
+// a full buffer out first. Returns the new length.
+std::size_t AddToLine(FILE* output, char (&line)[kLineAssemblySize], std::size_t length, char c) {
+    if (length == sizeof line) {
+        std::fwrite(line, 1, length, output);
+        length = 0;
+    }
+    line[length] = c;
+    return length + 1;
 }
 
 void EmptyBuffer(char* buffer, int size) {
@@ -98,17 +112,21 @@ long ReadConfigLineBytes(FILE* file, char* buffer, int size, char* bytes) {
 
 void WriteLineBytes(FILE* output, const char* bytes, long count) {
     int endsInLineFeed = count > 0 && bytes[count - 1] == kLineFeed;
-    const char* end = bytes + count;
-    while (bytes < end) {
-        const void* ctrlZ = std::memchr(bytes, kCtrlZ, static_cast<std::size_t>(end - bytes));
-        const char* stop = ctrlZ ? static_cast<const char*>(ctrlZ) : end;
-        std::fwrite(bytes, 1, static_cast<std::size_t>(stop - bytes), output);
-        bytes = ctrlZ ? stop + 1 : end;
+    if (endsInLineFeed && !std::memchr(bytes, kCtrlZ, static_cast<std::size_t>(count))) {
+        std::fwrite(bytes, 1, static_cast<std::size_t>(count), output);
+        return;
     }
-    // The line's own LF went out with its last piece: under Wine's runtime an
-    // LF put on its own (putc, or fputs of "\n", which the compiler makes a
-    // putc) writes the stream's buffer out, one system call per line.
-    if (!endsInLineFeed) std::putc(kLineFeed, output);
+    // A line with Ctrl-Z, or without its LF, is put together first so that
+    // it goes out in one fwrite too: under Wine's runtime an LF written on
+    // its own (putc, or an fputs or fwrite of "\n", which the compiler makes
+    // a putc) writes the stream's buffer out, one system call per line.
+    char line[kLineAssemblySize];
+    std::size_t length = 0;
+    for (long i = 0; i < count; ++i) {
+        if (bytes[i] != kCtrlZ) length = AddToLine(output, line, length, bytes[i]);
+    }
+    if (!endsInLineFeed) length = AddToLine(output, line, length, static_cast<char>(kLineFeed));
+    std::fwrite(line, 1, length, output);
 }
 
 int FindSection(FILE* file, const char* name, char* buffer, int size, long* position) {
