@@ -28,9 +28,6 @@ foreach(folder ${TELMORA_TEST_FOLDERS})
   if(NOT IS_DIRECTORY ${folder} OR name STREQUAL "support")
     continue()
   endif()
-  if(name STREQUAL "printers" AND NOT TELMORA_FAX_PRINTERS)
-    continue()
-  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   if(NOT sources)
     continue()
@@ -41,8 +38,7 @@ foreach(folder ${TELMORA_TEST_FOLDERS})
   target_compile_definitions(${target} PRIVATE
     TELMORA_STNIN32_PATH="$<TARGET_FILE:stnin32>"
     TELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}"
-    TELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    TELMORA_FAX_PRINTERS=$<BOOL:${TELMORA_FAX_PRINTERS}>)
+    TELMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   target_link_libraries(${target} PRIVATE test_support telmora_core telmora_resources ${TELMORA_STATIC_LINK})
   add_dependencies(${target} stnin32)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${TELMORA_WINE_RUN}")
@@ -56,3 +52,10 @@ target_compile_options(demo_driver PRIVATE -Wall -Wextra -Werror)
 target_link_libraries(demo_driver PRIVATE test_support ${TELMORA_STATIC_LINK})
 add_dependencies(demo_driver stnin32)
 include(${CMAKE_SOURCE_DIR}/tests/files/data/version_dlls.cmake)
+
+# The lifecycle demo driver (make demo-lifecycle): the lifecycle tests' steps
+# (tests/lifecycle/lifecycle_steps.h) on one Windows personality, printing each step's changes.
+add_executable(lifecycle_driver ${CMAKE_SOURCE_DIR}/demo/lifecycle_driver.cpp)
+target_compile_options(lifecycle_driver PRIVATE -Wall -Wextra -Werror)
+target_link_libraries(lifecycle_driver PRIVATE test_support ${TELMORA_STATIC_LINK})
+add_dependencies(lifecycle_driver stnin32)

@@ -7,7 +7,6 @@
 #include <winspool.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
@@ -23,12 +22,6 @@
 #include "workflow/windows_version.h"
 
 namespace {
-
-const char kPrinterPortsSection[] = "PrinterPorts";
-const char kDevicesSection[] = "devices";
-const char kPortsSection[] = "ports";
-const char kWindowsSection[] = "windows";
-const char kDeviceKey[] = "device";
 
 // The default printer entry names one of ours when it begins with one of these.
 const char kOldBarePrinterPrefix[] = "Telmora,";
@@ -52,37 +45,26 @@ enum : int { kPortLookupSize = 32 };
 const char kNtDriverEnvironment[] = "Windows NT x86";
 
 int DefaultPrinterIsOurs() {
-    char device[kProfileValueSize];
-    GetProfileStringA(kWindowsSection, kDeviceKey, "", device, sizeof device);
     for (const char* prefix : kOwnDefaultPrinterPrefixes) {
-        char start[kProfileValueSize];
-        text::CopyPrefix(start, device, std::strlen(prefix));
-        if (text::EqualNoCase(start, prefix)) return 1;
+        if (DefaultPrinterIs(prefix)) return 1;
     }
     return 0;
 }
 
-// Opens `printerName`: with all access, to delete it on Windows NT, or with
-// no defaults. An empty holder when the spooler does not know the printer.
-win::Printer OpenNamedPrinter(const char* printerName, int allAccess) {
+// Opens `printerName` with all access, to delete it on Windows NT. An empty
+// holder when the spooler does not know the printer.
+win::Printer OpenPrinterToDelete(const char* printerName) {
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(printerName), &printer, allAccess ? &defaults : nullptr)) {
-        return win::Printer();
-    }
+    if (!OpenPrinterA(const_cast<char*>(printerName), &printer, &defaults)) return win::Printer();
     return win::Printer(printer);
-}
-
-// Deletes the printer `printerName` that the spooler knows of, if any.
-void DeleteKnownPrinter(const char* printerName, int allAccess) {
-    win::Printer printer = OpenNamedPrinter(printerName, allAccess);
-    if (printer.IsOpen()) DeletePrinter(printer);
 }
 
 // ---- Windows NT
 
 void RemoveMultisendPrinterNt() {
-    DeleteKnownPrinter(kMultisendPrinterName, 1);
+    win::Printer printer = OpenPrinterToDelete(kMultisendPrinterName);
+    if (printer.IsOpen()) DeletePrinter(printer);
     DeletePrinterDriverA(nullptr, const_cast<char*>(kNtDriverEnvironment), const_cast<char*>(kMultisendDriverName));
 }
 
@@ -131,13 +113,8 @@ int RemoveFaxPrintersNt(const char* port) {
 
 // ---- Other Windows
 
-// Deletes `key` of `section` from WIN.INI; 1 when the write succeeded.
-// An entry that is not there counts as deleted: Windows NT keeps these
-// sections in the registry and reports such a delete as "file not found".
-int DeleteEntry(const char* section, const char* key) {
-    if (WriteProfileStringA(section, key, nullptr)) return 1;
-    return GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
-}
+// Deletes `key` of `section` from WIN.INI; 1 when it is gone.
+int DeleteEntry(const char* section, const char* key) { return WriteWinIniEntry(section, key, nullptr); }
 
 int DeletePrinterEntries(const char* faxPrinterName, const char* multisendPort) {
     int ok = 1;
@@ -169,15 +146,6 @@ void DeleteDriverFiles() {
     RemoveFile(g_systemDirectory, kWin95MultisendDriverFile);
 }
 
-void ReportWinIniRemoval(int ok) {
-    if (ok) {
-        ShowProgress(IDS_WINDOWS_SETTINGS_UPDATED);
-        return;
-    }
-    ShowProgress("");
-    ShowWarning(IDS_WINDOWS_SETTINGS_ERROR);
-}
-
 // The removal on every Windows that is not Windows NT.
 void RemoveFaxPrintersWin95(const char* port, const char* spoolPath) {
     int defaultIsOurs = DefaultPrinterIsOurs();
@@ -187,14 +155,14 @@ void RemoveFaxPrintersWin95(const char* port, const char* spoolPath) {
 
     int ok = DeletePrinterEntries(faxPrinterName, multisendPort);
     if (IsWindows95()) {
-        DeleteKnownPrinter(faxPrinterName, 0);
-        DeleteKnownPrinter(kMultisendPrinterName, 0);
+        DeleteSpoolerPrinter(faxPrinterName);
+        DeleteSpoolerPrinter(kMultisendPrinterName);
     }
     DeleteDriverFiles();
     if (defaultIsOurs) ok &= DeleteEntry(kWindowsSection, kDeviceKey);
     ok &= DeleteEntry(kPortsSection, port);
     if (!text::EqualNoCase(port, spoolPath)) ok &= DeleteEntry(kPortsSection, spoolPath);
-    ReportWinIniRemoval(ok);
+    ReportWinIniResult(ok);
     BroadcastWinIniChange();
 }
 
@@ -240,7 +208,7 @@ int RemoveFaxPrinterNt(const char* portName, const char* printerName) {
 
 int RemovePrinterAndDriver(const char* printerName) {
     if (text::IsEmpty(printerName)) return 1;
-    win::Printer printer = OpenNamedPrinter(printerName, 1);
+    win::Printer printer = OpenPrinterToDelete(printerName);
     if (printer.IsOpen()) {
         if (!DeletePrinter(printer)) return 0;
         printer.Close();

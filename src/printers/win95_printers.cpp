@@ -25,6 +25,11 @@ const char kOldBarePrinterName[] = "Telmora";
 const char kSpoolFileName[] = "TELMORA.SPL";
 const char kPrinterGroupName[] = "Telmora printers";
 const char kWordSettingsFile[] = "WINWORD6.INI";
+const char kPrinterPortsSection[] = "PrinterPorts";
+const char kDevicesSection[] = "devices";
+const char kPortsSection[] = "ports";
+const char kWindowsSection[] = "windows";
+const char kDeviceKey[] = "device";
 
 namespace {
 
@@ -52,13 +57,8 @@ const char kWordFlagsKey[] = "Flags";
 const char kWordFlagsValue[] = "+64";
 const int kNoWordFlags = -1;
 
-// WIN.INI sections and keys.
-const char kPrinterPortsSection[] = "PrinterPorts";
-const char kDevicesSection[] = "devices";
+// The Multisend printer's entry is written with the section named so.
 const char kMultisendDevicesSection[] = "Devices";
-const char kPortsSection[] = "ports";
-const char kWindowsSection[] = "windows";
-const char kDeviceKey[] = "device";
 
 enum : int {
     kReasonSize = 251,                          // a failure reason: 250 characters
@@ -161,21 +161,6 @@ int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCU
     return 1;
 }
 
-// 1 when WIN.INI's default printer begins with `name`, in any letter case.
-int DefaultPrinterIs(const char* name) {
-    char device[kProfileValueSize];
-    GetProfileStringA(kWindowsSection, kDeviceKey, "", device, sizeof device);
-    return _strnicmp(device, name, std::strlen(name)) == 0 ? 1 : 0;
-}
-
-// Deletes a printer of this name that the spooler knows.
-void DeleteSpoolerPrinter(const char* name) {
-    HANDLE handle = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(name), &handle, nullptr)) return;
-    win::Printer printer(handle);
-    DeletePrinter(printer);
-}
-
 // Step 6: the fax printer's entries, old names first deleted. 1 when every
 // write succeeded.
 int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, const char* spoolPath,
@@ -225,16 +210,6 @@ int WriteMultisendEntries(int driverCopied) {
     return ok;
 }
 
-// Step 8: the closing progress line, or the warning after a failed write.
-void ReportWinIniResult(int ok) {
-    if (ok) {
-        ShowProgress(IDS_WINDOWS_SETTINGS_UPDATED);
-        return;
-    }
-    ShowProgress("");
-    ShowWarning(IDS_WINDOWS_SETTINGS_ERROR);
-}
-
 }  // namespace
 
 void FormSpoolPath(const char* logArea, char (&spoolPath)[kSpoolPathSize]) {
@@ -266,6 +241,28 @@ void WriteWordPrinterFlags(const char* printerName) {
     if (flags == kNoWordFlags) {
         WritePrivateProfileStringA(printerName, kWordFlagsKey, kWordFlagsValue, kWordSettingsFile);
     }
+}
+
+int DefaultPrinterIs(const char* name) {
+    char device[kProfileValueSize];
+    GetProfileStringA(kWindowsSection, kDeviceKey, "", device, sizeof device);
+    return _strnicmp(device, name, std::strlen(name)) == 0 ? 1 : 0;
+}
+
+void DeleteSpoolerPrinter(const char* name) {
+    HANDLE handle = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name), &handle, nullptr)) return;
+    win::Printer printer(handle);
+    DeletePrinter(printer);
+}
+
+void ReportWinIniResult(int ok) {
+    if (ok) {
+        ShowProgress(IDS_WINDOWS_SETTINGS_UPDATED);
+        return;
+    }
+    ShowProgress("");
+    ShowWarning(IDS_WINDOWS_SETTINGS_ERROR);
 }
 
 int WriteWinIniEntry(const char* section, const char* key, const char* value) {

@@ -13,6 +13,13 @@ extern const char kSpoolFileName[];        // "TELMORA.SPL"
 extern const char kPrinterGroupName[];     // "Telmora printers"
 extern const char kWordSettingsFile[];     // "WINWORD6.INI"
 
+// WIN.INI sections and keys of the printers.
+extern const char kPrinterPortsSection[];  // "PrinterPorts"
+extern const char kDevicesSection[];       // "devices"
+extern const char kPortsSection[];         // "ports"
+extern const char kWindowsSection[];       // "windows"
+extern const char kDeviceKey[];            // "device": the default printer
+
 enum : int {
     kSpoolPathSize = kPathFieldSize,
     kProfileValueSize = 201,  // a WIN.INI value read back: 200 characters
@@ -39,6 +46,16 @@ void WriteWordPrinterFlags(const char* printerName);
 // A key that is not there counts as deleted, also where the section lives in
 // the registry and the deletion reports the key missing (2).
 int WriteWinIniEntry(const char* section, const char* key, const char* value);
+
+// 1 when WIN.INI's default printer begins with `name`, in any letter case.
+int DefaultPrinterIs(const char* name);
+
+// Deletes a printer of this name that the spooler knows.
+void DeleteSpoolerPrinter(const char* name);
+
+// The closing progress line of the WIN.INI work (`ok`: every write
+// succeeded), or the warning that it could not all be written.
+void ReportWinIniResult(int ok);
 
 // Tells every top-level window that WIN.INI changed.
 void BroadcastWinIniChange();

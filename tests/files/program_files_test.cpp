@@ -1,11 +1,13 @@
 // The client's file set on a scratch PC: the 32-bit and 16-bit sets, the
 // libraries never put over an installed copy, the run-time libraries the
 // 32-bit set cannot do without, failures that stop and failures that do not,
-// and the checks that end an installation.
+// the fax printers replaced or installed over the old ones, and the checks
+// that end an installation.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "common/bounded_text.h"
@@ -14,6 +16,8 @@
 #include "files/file_test_support.h"
 #include "files/program_files.h"
 #include "support/dialog_driver.h"
+#include "support/import_hook.h"
+#include "support/setup_run.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -25,8 +29,13 @@ using files_test::DllCopyQuestion;
 using files_test::IgnoreQuestion;
 using files_test::PutFile;
 
+// The file set on Windows NT 4.0 unless a test says otherwise. The scratch
+// share has no printer files there, so the printer steps find nothing to
+// remove or install and ask nothing.
 class ProgramFilesTest : public files_test::ScratchPc {
 protected:
+    explicit ProgramFilesTest(DWORD windowsVersion = tst::kWindowsNT40) : version_(windowsVersion) {}
+
     // Every file of both sets on the share, each with its own content.
     void PutShare() {
         PutFile(Share() + "TELMORA.EXE", "client16");
@@ -49,6 +58,43 @@ protected:
     }
 
     void Remove(const std::string& path) { ASSERT_TRUE(DeleteFileA(path.c_str())) << path; }
+
+    // The fax printer's port: the log area's spool file in lower case.
+    std::string SpoolPath() const {
+        std::string path = Root().File("LOG\\") + "telmora.spl";
+        for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return path;
+    }
+
+private:
+    tst::FakeWindowsVersion version_;
+};
+
+// Windows 95, with the printer drivers on the share; the printers' WIN.INI
+// entries and driver settings are taken away again afterwards.
+class ProgramFilesOnWindows95 : public ProgramFilesTest {
+protected:
+    ProgramFilesOnWindows95() : ProgramFilesTest(tst::kWindows95) {}
+
+    void TearDown() override {
+        for (const char* printer : {"Telmora Printer", "Telmora Multisend Printer"}) {
+            WriteProfileStringA("devices", printer, nullptr);
+            WriteProfileStringA("PrinterPorts", printer, nullptr);
+        }
+        WriteProfileStringA("ports", SpoolPath().c_str(), nullptr);
+        WriteProfileStringA("ports", (Windows() + "TELMORA.SPL").c_str(), nullptr);
+        WriteProfileStringA("windows", "device", nullptr);
+        DeleteFileA("C:\\windows\\QVPRIN.INI");
+        ProgramFilesTest::TearDown();
+    }
+
+    void PutPrinterDrivers() {
+        for (const char* file : {"QVPRIN.DRV", "QVPRNMRG.DLL", "QVPRNCTL.EXE", "THK16MFX.DLL", "THK32MFX.DLL",
+                                 "IMG16MFX.DLL", "IMG32MFX.DLL", "QVPRN95.DRV", "UNIDRV.DLL", "UNIDRV.HLP",
+                                 "ICONLIB.DLL"}) {
+            PutFile(Share() + file, file);
+        }
+    }
 };
 
 TEST_F(ProgramFilesTest, The32BitSetForEnglish) {
@@ -168,6 +214,52 @@ TEST_F(ProgramFilesTest, FailuresThatStop) {
     EXPECT_EQ(0, InstallAll("ENG"));
     EXPECT_TRUE(driver.AllMet());
     EXPECT_FALSE(tst::FileExists(System() + "SNBD6W9S.DLL"));
+}
+
+// An installation replaces the fax printers: their removal first takes away
+// a default printer of the oldest name ("Telmora,"). Copying and updating
+// install them over what is there, and that default printer stays.
+TEST_F(ProgramFilesOnWindows95, AnInstallationRemovesThePrintersFirstACopyDoesNot) {
+    PutShare();
+    PutPrinterDrivers();
+    tst::DialogDriver driver;
+    for (int keepPrinters : {1, 0}) {
+        ASSERT_TRUE(WriteProfileStringA("windows", "device", "Telmora,QVTL,LPT1:"));
+        EXPECT_EQ(1, InstallAll("ENG", keepPrinters));
+        const char* defaultPrinter = keepPrinters ? "Telmora,QVTL,LPT1:" : "<missing>";
+        EXPECT_EQ(defaultPrinter, tst::ProfileValue("windows", "device")) << keepPrinters;
+        EXPECT_EQ("QVPRIN.DRV", Content(System() + "QVPRIN.DRV")) << keepPrinters;
+        EXPECT_EQ("QVPRIN," + SpoolPath(), tst::ProfileValue("devices", "Telmora Printer")) << keepPrinters;
+        EXPECT_EQ("QVPRN95," + Windows() + "TELMORA.SPL", tst::ProfileValue("devices", "Telmora Multisend Printer"));
+    }
+    EXPECT_EQ("controls", Content(System16() + "CTL3DV2.DLL"));
+    EXPECT_TRUE(driver.Seen().empty()) << "the printers ask nothing on Windows 95";
+}
+
+// On Windows NT the removal of an installation finds the fax printer's port
+// and asks before it stops the spooler. Declined, the installation asks
+// whether to go on without the printers: No stops before the 3-D controls
+// library, Yes installs it.
+TEST_F(ProgramFilesTest, DeclinedSpoolerStopAsksWhetherToGoOnWithoutPrinters) {
+    PutShare();
+    ASSERT_TRUE(WriteProfileStringA("ports", SpoolPath().c_str(), ""));
+    const std::string question = std::string("Unable to install Telmora Multisend Printer and Telmora Printer.\n") +
+                                 "User requested not to shut down print spooler.\nTo install the Telmora printers, "
+                                 "finish printing\nand then run the Workstation Setup program.\n";
+    tst::DialogDriver driver;
+    for (int answer : {IDNO, IDYES}) {
+        driver.Expect(tst::MessageBoxExpect("Telmora",
+                                            "Workstation setup is about to stop the print spooler.\nThis may affect "
+                                            "current printing.\nClick OK to continue.",
+                                            {IDOK, IDCANCEL})
+                          .Press(IDCANCEL));
+        driver.Expect(IgnoreQuestion(question.substr(0, kMessageSize - 1) + files_test::kIgnoreSuffix, answer));
+        EXPECT_EQ(answer == IDYES ? 1 : 0, InstallAll("ENG", 0));
+        EXPECT_TRUE(driver.AllMet());
+        EXPECT_EQ(answer == IDYES, tst::FileExists(System16() + "CTL3DV2.DLL")) << answer;
+    }
+    EXPECT_EQ("client32", Content(Programs() + "TELMORA.EXE"));
+    WriteProfileStringA("ports", SpoolPath().c_str(), nullptr);
 }
 
 TEST_F(ProgramFilesTest, FinishingNeedsTheClientProgram) {

@@ -160,17 +160,23 @@ void InstallAndAbort() {
 
 // Every test starts from a PC without the client's configuration, load line
 // or AUTOEXEC.BAT (the tests of this program share one Wine PC).
+// Every run sees Windows 95, where the fax printers are WIN.INI entries and
+// ask nothing; under Wine's default Windows the printer steps would add their
+// own questions to every run.
 class HostileInputs : public ::testing::Test {
 protected:
     void SetUp() override { Clean(); }
     void TearDown() override { Clean(); }
 
     static void Clean() {
+        tst::RemoveWin95PrinterEntries();
         DeleteFileA(kConfigFile);
         DeleteFileA(kAutoexecFile);
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kWindowsSectionKey, "load");
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kWindowsSectionKey, "run");
     }
+
+    tst::Personality windows95_{"win95"};
 };
 
 // Puts a registry value back as it was when the scope began.
@@ -228,7 +234,6 @@ TEST_F(HostileInputs, EnvironmentVariablesOf10000CharactersAreCut) {
     ASSERT_TRUE(tst::WriteFile(farConfig, farBytes));
     ASSERT_TRUE(tst::WriteFile(kAutoexecFile, autoexec));
     const std::string winIni = tst::ReadFile(kWinIniFile);
-    tst::Personality windows95("win95");
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -339,6 +344,9 @@ TEST_F(HostileInputs, RegistryValuesOfTheWrongType) {
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kSettingsKey, "Window", REG_BINARY, bytes.data(), 64));
     ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, (std::string(kSettingsKey) + "\\Printer").c_str(), "Copies", REG_DWORD,
                          &number, 4));
+    // On Windows 95 the uninstallation also edits AUTOEXEC.BAT; without one
+    // it would count as incomplete and keep the keys on purpose.
+    ASSERT_TRUE(tst::WriteFile(kAutoexecFile, "@ECHO OFF\r\n"));
     tst::SetupRun run("/Q /X");
     run.ExpectExit();
     ExpectNoCrash();

@@ -5,8 +5,10 @@
 //
 // Wine's 64-bit spooler makes no printer on a "Windows NT x86" driver (it
 // fails with 87): every test adds an x64 driver of the same name first, so
-// the spooler's AddPrinterA works as on Windows NT. Import hooks stand in
-// only where Wine cannot do what Windows does; each says so.
+// the spooler's AddPrinterA works as on Windows NT. The kit's port monitor
+// is the demo share's real one, which the spooler loads when it is added;
+// the other kit files are placeholders. Import hooks stand in only where
+// Wine cannot do what Windows does; each says so.
 #include <windows.h>
 #include <winspool.h>
 
@@ -39,6 +41,9 @@ const char kMultisendDriver[] = "Telmora Multisend Driver";
 const char kPort[] = "Telmora.spl";
 const char kNt40PortKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\Fax Monitor Port\\Ports";
 const char kNt351PortKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+const char kMonitorKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\Fax Monitor Port";
+const char kMonitorFile[] = "imgfb4mn.dll";
+const char kShareMonitor[] = "F:\\SYSTEM\\I386\\imgfb4mn.dll";  // the demo share's real port monitor
 const char kSettingsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Telmora Printer\\PrinterDriverData";
 const char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
 const char kMissing[] = "<missing>";
@@ -125,26 +130,6 @@ tst::Expectation SpoolerQuestion(int answer) {
     return tst::MessageBoxExpect("Telmora", prt::kSpoolerPrompt, {IDOK, IDCANCEL}).Press(answer);
 }
 
-// AddMonitorA loads the monitor DLL into this process; the kit's monitor
-// here is a placeholder file, so the fake accepts it as Windows would
-// accept the real one, and keeps what it was given.
-struct MonitorCall {
-    int calls = 0;
-    std::string name, environment, library;
-};
-MonitorCall s_monitor;
-
-BOOL WINAPI AcceptMonitor(LPSTR, DWORD level, LPBYTE info) {
-    ++s_monitor.calls;
-    if (level == 2 && info) {
-        const MONITOR_INFO_2A* monitor = reinterpret_cast<const MONITOR_INFO_2A*>(info);
-        s_monitor.name = monitor->pName ? monitor->pName : "";
-        s_monitor.environment = monitor->pEnvironment ? monitor->pEnvironment : "";
-        s_monitor.library = monitor->pDLLName ? monitor->pDLLName : "";
-    }
-    return TRUE;
-}
-
 // Wine's AddPrinterA refuses a printer without a data type (87), which
 // Windows NT takes as "RAW"; this passes such a printer on with "RAW". Wine
 // also hangs on a printer without a print processor: that call is refused
@@ -193,7 +178,6 @@ protected:
         g_setup.appInstance = GetModuleHandleA(nullptr);
         text::Copy(g_windowsDirectory, kWindows);
         ResetRunState();
-        s_monitor = MonitorCall();
         for (const std::string& directory : {Share(), ShareI386(), Log()}) {
             ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << directory;
         }
@@ -203,6 +187,7 @@ protected:
     }
 
     void TearDown() override {
+        RemoveFaxMonitor();
         DeletePrinterNamed(kFaxPrinterName);
         DeletePrinterNamed(kMultisendPrinterName);
         for (const char* driver : {kFaxPrinterName, kMultisendDriver}) {
@@ -223,6 +208,8 @@ protected:
         _putenv_s("PROCESSOR_ARCHITECTURE", savedArchitecture_.c_str());
     }
 
+    static void RemoveFaxMonitor() { DeleteMonitorA(nullptr, nullptr, const_cast<char*>("Fax Monitor Port")); }
+
     static void ResetRunState() {
         g_ntPrinterFlags = NtPrinterFlags();
         g_ntDriverSet = nullptr;
@@ -238,7 +225,13 @@ protected:
         return path;
     }
 
+    // A placeholder of `file` in the share; the port monitor is the demo
+    // share's real one, which the spooler loads when it is added.
     void Put(const char* file) {
+        if (std::strcmp(file, kMonitorFile) == 0) {
+            ASSERT_TRUE(CopyFileA(kShareMonitor, (ShareI386() + file).c_str(), FALSE));
+            return;
+        }
         ASSERT_TRUE(tst::WriteFile(ShareI386() + file, std::string("share ") + file)) << file;
     }
     template <std::size_t N>
@@ -314,7 +307,6 @@ TEST_F(NtPrinterTest, PrintProcessorDirectoryFromTheSystemDirectory) {
 
 TEST_F(NtPrinterTest, FirstInstallationOnNt40) {
     PutCompleteShare();
-    tst::ImportHook monitor("WINSPOOL.DRV", "AddMonitorA", reinterpret_cast<void*>(&AcceptMonitor));
     tst::DialogDriver driver;
     driver.Expect(SpoolerQuestion(IDOK));
 
@@ -324,10 +316,10 @@ TEST_F(NtPrinterTest, FirstInstallationOnNt40) {
     // The port, added while the spooler was stopped, and the port monitor.
     EXPECT_EQ("", MachineValue(kNt40PortKey, kPort));
     EXPECT_TRUE(prt::PortListed(SpoolPath().c_str()));
-    EXPECT_EQ(1, s_monitor.calls);
-    EXPECT_EQ("Fax Monitor Port", s_monitor.name);
-    EXPECT_EQ("Windows NT x86", s_monitor.environment);
-    EXPECT_EQ("imgfb4mn.dll", s_monitor.library);
+    // Wine's spooler loads the monitor into this process, as Windows'
+    // spooler loads it into its own, and registers it.
+    EXPECT_EQ(kMonitorFile, MachineValue(kMonitorKey, "Driver"));
+    EXPECT_NE(nullptr, GetModuleHandleA(kMonitorFile));
 
     // The kit: driver files and help in the driver directory, the rest in
     // SYSTEM32, the fax library under its installed name; no placeholder left.
@@ -336,7 +328,8 @@ TEST_F(NtPrinterTest, FirstInstallationOnNt40) {
     EXPECT_EQ("share imgfb4ui.dll", Content(drivers + "imgfb4ui.dll"));
     EXPECT_EQ("share Imgfax.hlp", Content(drivers + "Imgfax.hlp"));
     EXPECT_FALSE(tst::FileExists(drivers + "DUMMY.DAT"));
-    for (const char* file : {"imgfb4mn.dll", "Img32mfx.dll", "Qvprnctl.exe"}) {
+    EXPECT_EQ(Content(kShareMonitor), Content(kSystem + std::string(kMonitorFile)));
+    for (const char* file : {"Img32mfx.dll", "Qvprnctl.exe"}) {
         EXPECT_EQ(std::string("share ") + file, Content(kSystem + std::string(file))) << file;
     }
     EXPECT_EQ("share QVPRNM32.DLL", Content(kSystem + std::string("Img32mm.dll")));
@@ -415,7 +408,6 @@ TEST_F(NtPrinterTest, ReinstallationRewritesOnlyTheKitFiles) {
 
 TEST_F(NtPrinterTest, PrinterOrPortAloneIsInstalledAgain) {
     PutCompleteShare();
-    tst::ImportHook monitor("WINSPOOL.DRV", "AddMonitorA", reinterpret_cast<void*>(&AcceptMonitor));
     g_setup.quietSwitch = 1;
     for (bool printerThere : {true, false}) {
         if (printerThere) {
@@ -430,6 +422,10 @@ TEST_F(NtPrinterTest, PrinterOrPortAloneIsInstalledAgain) {
         EXPECT_TRUE(prt::PrinterExists(kFaxPrinterName));
         DeletePrinterNamed(kFaxPrinterName);
         DeleteMachineValue(kNt40PortKey, kPort);
+        // Wine's spooler keeps the monitor loaded in this process, so its file
+        // could not be copied again; Windows' spooler lets go of it when it
+        // stops. Deleting the monitor unloads it.
+        RemoveFaxMonitor();
     }
 }
 
@@ -496,7 +492,6 @@ TEST_F(NtPrinterTest, AccessDeniedNamesBothPrinters) {
         {"ADVAPI32.dll", "OpenSCManagerA", reinterpret_cast<void*>(&RefuseServiceManager)},
         {"WINSPOOL.DRV", "AddPrinterDriverA", reinterpret_cast<void*>(&RefuseDriver)},
     };
-    tst::ImportHook monitor("WINSPOOL.DRV", "AddMonitorA", reinterpret_cast<void*>(&AcceptMonitor));
     for (const Refusal& refusal : refusals) {
         ResetRunState();
         tst::ImportHook hook(refusal.dll, refusal.function, refusal.fake);
@@ -560,7 +555,6 @@ TEST_F(NtPrinterTest, ExistingRasterDriverIsKept) {
 TEST_F(NtPrinterTest, KitWithoutMultisendDriverAsksAboutIt) {
     PutAll(kNt40Kit);
     g_setup.quietSwitch = 1;
-    tst::ImportHook monitor("WINSPOOL.DRV", "AddMonitorA", reinterpret_cast<void*>(&AcceptMonitor));
     tst::DialogDriver driver;
     driver.Expect(OutcomeQuestion(kMultisendPrinterName, "Unable to locate printer driver file. (2)", IDYES));
 

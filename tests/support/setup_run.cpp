@@ -13,6 +13,14 @@ const char kSetupProgram[] = "F:\\SYSTEM\\WIN32\\STNIN32.EXE";
 const char kSetupDirectory[] = "F:\\SYSTEM\\";
 const char kSetupTitle[] = "Telmora installation";
 const char kFunctionQuestion[] = "What function do you want to perform?";
+const char kSpoolerPrompt[] =
+    "Workstation setup is about to stop the print spooler.\nThis may affect current printing.\nClick OK to continue.";
+const char kMultisendNotInstalled[] =
+    "Unable to install Telmora Multisend Printer.\n (1062)\n - Ignore error and continue?";
+const char kPrintersKept[] =
+    "Unable to install Telmora Multisend Printer and Telmora Printer.\nUser requested not to shut down print "
+    "spooler.";
+const char kUnknownWindows[] = "Operating System unrecognized - make sure you are installing on the correct system";
 
 namespace {
 
@@ -35,6 +43,20 @@ std::string WindowTitle(HWND window) {
     char title[256] = "";
     GetWindowTextA(window, title, sizeof title);
     return title;
+}
+
+std::string ProfileValue(const char* section, const char* key) {
+    char value[512] = "";
+    GetProfileStringA(section, key, "<missing>", value, sizeof value);
+    return value;
+}
+
+void RemoveWin95PrinterEntries() {
+    for (const char* printer : {"Telmora Printer", "Telmora Multisend Printer"}) {
+        WriteProfileStringA("devices", printer, nullptr);
+        WriteProfileStringA("PrinterPorts", printer, nullptr);
+    }
+    for (const char* port : {"TELMORA.SPL", "c:\\windows\\telmora.spl"}) WriteProfileStringA("ports", port, nullptr);
 }
 
 Personality::Personality(const char* wineVersion) {

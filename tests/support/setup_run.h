@@ -30,6 +30,13 @@ extern const char kSetupTitle[];        // "Telmora installation"
 extern const char kFunctionQuestion[];  // the function box's first line
 const DWORD kSetupTimeoutMs = 30000;    // for each box and for the end of a run
 
+// The fax printer boxes of Windows NT (and of a Windows the program does not
+// know) in the test PC, whose spooler service is not running:
+extern const char kSpoolerPrompt[];          // 3332 before the spooler is stopped: OK or Cancel
+extern const char kMultisendNotInstalled[];  // 3348 after the stop failed with 1062: Yes or No
+extern const char kPrintersKept[];           // 3348 with 3451 (its start): the stop was declined
+extern const char kUnknownWindows[];         // 3443
+
 // The Windows version Wine reports to STNIN32.EXE (read at process start):
 // "win95", "nt40", "nt351", ... under HKCU\Software\Wine\AppDefaults; removed
 // again at the end of the scope.
@@ -87,5 +94,14 @@ private:
 
 // The caption of a window.
 std::string WindowTitle(HWND window);
+
+// A WIN.INI value as the program left it; "<missing>" when there is none.
+std::string ProfileValue(const char* section, const char* key);
+
+// Deletes the WIN.INI entries that a Windows 95 installation with the log
+// area in the Windows directory leaves for the fax printers. Tests that share
+// a prefix start from a PC without them: Windows NT would find the port and
+// ask to stop the spooler to remove it.
+void RemoveWin95PrinterEntries();
 
 }  // namespace tst

@@ -16,119 +16,25 @@
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/process_driver.h"
+#include "support/setup_run.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
 #include "workflow/workflows.h"
 
 namespace {
 
+using tst::kFunctionQuestion;
+using tst::kMultisendNotInstalled;
+using tst::kSpoolerPrompt;
+
 const DWORD kWindowTimeoutMs = 30000;
 const char kTitle[] = "Telmora installation";
-const char kFunctionQuestion[] = "What function do you want to perform?";
-const char kProgram[] = "F:\\SYSTEM\\WIN32\\STNIN32.EXE";
 const char kClientProgram[] = "F:\\SYSTEM\\I386\\TELMORA.EXE";
 const char kSetupDirectory[] = "F:\\SYSTEM\\";
 const char kConfigFile[] = "C:\\windows\\TELMORA.INI";
 const char kNotebookMark[] = "F:\\SYSTEM\\Q-DB\\NOTEBOOK.DAT";
 const char kCopyTarget[] = "C:\\TELMORA CLIENT\\";
 const char kErrorCaption[] = "Error!";
-// 64-bit Wine cannot load the fax printers' 32-bit NT drivers, so where the
-// printers are installed the program may ask whether to go on without them.
-const char kPrinterQuestion[] = "Unable to install Telmora Multisend Printer and Telmora Printer";
-
-bool WaitUntilGone(HWND window) {
-    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += 50) {
-        if (!IsWindow(window)) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-std::string WindowTitle(HWND window) {
-    char title[128] = "";
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-}
-
-// The Windows version Wine reports to STNIN32.EXE (read at process start),
-// for the scope of a test.
-class Personality {
-public:
-    explicit Personality(const char* version) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAppKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        if (!key) return;
-        EXPECT_EQ(RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                                 static_cast<DWORD>(std::strlen(version) + 1)),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    ~Personality() { RegDeleteKeyA(HKEY_CURRENT_USER, kAppKey); }
-
-private:
-    static constexpr const char* kAppKey = "Software\\Wine\\AppDefaults\\STNIN32.EXE";
-};
-
-enum PrinterQuestion { kPrintersMayAsk, kNoPrinterQuestion };
-
-// One run of the program from the share, as a 32-bit setup program sees the PC.
-class SetupRun {
-public:
-    explicit SetupRun(const std::string& arguments = "") {
-        child_.SetDirectory(kSetupDirectory);
-        started_ = child_.Start(kProgram, arguments, {"PROCESSOR_ARCHITECTURE=x86"});
-        EXPECT_TRUE(started_) << "cannot start " << kProgram;
-    }
-    tst::ChildProcess& Child() { return child_; }
-    int PrinterQuestions() const { return printerQuestions_; }
-
-    // The next box: `title`, its first line (or message) containing `text`.
-    // A printer question on the way is answered Yes when `printers` allows it.
-    HWND Expect(const char* title, const char* text, PrinterQuestion printers = kPrintersMayAsk) {
-        for (;;) {
-            HWND box = started_ ? child_.WaitForDialog(nullptr, kWindowTimeoutMs) : nullptr;
-            if (!box) {
-                ADD_FAILURE() << "no '" << title << "' box with '" << text << "'\n" << child_.Describe();
-                return nullptr;
-            }
-            std::string shown = child_.ControlText(box, IDC_TEXT_LINE1) + child_.DialogText(box);
-            std::string boxTitle = WindowTitle(box);
-            if (printers == kPrintersMayAsk && boxTitle == kErrorCaption &&
-                shown.find(kPrinterQuestion) != std::string::npos) {
-                ++printerQuestions_;
-                Answer(box, IDYES);
-                continue;
-            }
-            EXPECT_EQ(boxTitle, title) << "saw: " << shown;
-            EXPECT_NE(shown.find(text), std::string::npos) << "saw: " << shown;
-            return box;
-        }
-    }
-    void Answer(HWND box, int id) {
-        if (!box) return;
-        child_.Press(box, id);
-        EXPECT_TRUE(WaitUntilGone(box)) << child_.Describe();
-    }
-    void Answer(const char* title, const char* text, int id) { Answer(Expect(title, text), id); }
-    // Picks `functionButton` in the function box.
-    void Choose(int functionButton) {
-        HWND box = Expect(kTitle, kFunctionQuestion);
-        if (!box) return;
-        child_.Press(box, functionButton);
-        Answer(box, IDOK);
-    }
-    void ExpectExit() {
-        DWORD code = 1;
-        ASSERT_TRUE(child_.WaitForExit(kWindowTimeoutMs, &code)) << child_.Describe();
-        EXPECT_EQ(code, 0u);
-    }
-
-private:
-    tst::ChildProcess child_;
-    bool started_ = false;
-    int printerQuestions_ = 0;
-};
 
 // The lines of section `name` of a configuration, up to the next section.
 std::string Section(const std::string& config, const char* name) {
@@ -170,9 +76,9 @@ protected:
 // A notebook with its own fax server (F:) and a network server (N:\FAX)
 // holds two workstation sections; edit, copy and update keep both.
 TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
-    Personality windowsNt("nt40");
+    tst::Personality windowsNt("nt40");
     ASSERT_TRUE(tst::WriteFile(kNotebookMark, "notebook\r\n"));
-    SetupRun run;
+    tst::SetupRun run("");
     run.Answer(kTitle, kFunctionQuestion, IDOK);
     run.Answer(kTitle, "Where are the Telmora files installed?", IDOK);
     run.Answer(kTitle, "Do you want to connect to a network server as well?", IDYES);
@@ -180,13 +86,17 @@ TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
     ASSERT_NE(network, nullptr);
     run.Child().Type(network, IDC_PATH_EDIT, "N:\\FAX");
     run.Answer(network, IDOK);
+    // The printers: the spooler is stopped only after the question, once a run.
+    run.Answer("Telmora", kSpoolerPrompt, IDOK);
+    run.Answer(kErrorCaption, kMultisendNotInstalled, IDYES);
 
     // Installed; the function box waits for the next choice.
     ASSERT_NE(run.Expect(kTitle, kFunctionQuestion), nullptr);
     std::string installed = tst::ReadFile(kConfigFile);
     const std::string networkServer = ServerDirectories(Section(installed, "WORKSTATION"));
     const std::string notebookServer = ServerDirectories(Section(installed, "WORKSTATION-1"));
-    ASSERT_EQ(networkServer, "UserArea: N:\\FAX\\USERS\\%NAME%\nSystemArea: N:\\FAX\\SYSTEM\nRequestArea: N:\\FAX\\REQUEST\n");
+    ASSERT_EQ(networkServer,
+              "UserArea: N:\\FAX\\USERS\\%NAME%\nSystemArea: N:\\FAX\\SYSTEM\nRequestArea: N:\\FAX\\REQUEST\n");
     ASSERT_EQ(notebookServer, "UserArea: F:\\USERS\\%NAME%\nSystemArea: F:\\SYSTEM\nRequestArea: F:\\REQUEST\n");
     auto expectServersKept = [&](const char* step) {
         std::string config = tst::ReadFile(kConfigFile);
@@ -212,7 +122,7 @@ TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
     HWND logArea = run.Expect(kTitle, "Where do you want the spooled print files and");
     EXPECT_EQ(run.Child().ControlText(logArea, IDC_PATH_EDIT), "C:\\WINDOWS");
     run.Answer(logArea, IDOK);
-    ASSERT_NE(run.Expect(kTitle, kFunctionQuestion, kNoPrinterQuestion), nullptr);
+    ASSERT_NE(run.Expect(kTitle, kFunctionQuestion), nullptr);
     EXPECT_FALSE(tst::FileExists("C:\\windows\\QSPOOL.EXE")) << "edit copied a program file";
     EXPECT_FALSE(tst::FileExists("C:\\windows\\TELMORA.HLP")) << "edit installed the help file";
     EXPECT_NE(Section(tst::ReadFile(kConfigFile), "WORKSTATION").find("DefaultUser: EDITOR\r\n"), std::string::npos);
@@ -228,6 +138,7 @@ TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
     EXPECT_EQ(run.Child().ControlText(to, IDC_PATH_EDIT), "C:\\WINDOWS");
     run.Child().Type(to, IDC_PATH_EDIT, "c:\\Telmora Client");
     run.Answer(to, IDOK);
+    run.Answer(kErrorCaption, kMultisendNotInstalled, IDYES);  // no second spooler question
     run.Answer(kTitle, "Do you want to add a new entry in the", IDC_ANSWER_NO);
     ASSERT_NE(run.Expect(kTitle, kFunctionQuestion), nullptr);
     for (const char* file : {"TELMORA.EXE", "QSPOOL.EXE", "TELMORA.HLP"}) {
@@ -240,15 +151,15 @@ TEST_F(EditCopyUpdate, OneRunOnWindowsNtKeepsBothWorkstationSections) {
     expectServersKept("copy");
 
     // Update puts back what is missing in the program directory, asking
-    // nothing (but the printer question).
+    // nothing but the printer question.
     ASSERT_TRUE(DeleteFileA((std::string(kCopyTarget) + "QSPOOL.EXE").c_str()));
     run.Choose(IDC_FUNCTION_UPDATE);
+    run.Answer(kErrorCaption, kMultisendNotInstalled, IDYES);
     HWND last = run.Expect(kTitle, kFunctionQuestion);
     EXPECT_TRUE(tst::FileExists(std::string(kCopyTarget) + "QSPOOL.EXE"));
     expectServersKept("update");
     run.Answer(last, IDOK);  // Quit is offered
     run.ExpectExit();
-    RecordProperty("printer_questions_answered_yes", run.PrinterQuestions());
 }
 
 // The configuration of a plain installation from the share, and its client.
@@ -271,7 +182,7 @@ TEST_F(EditCopyUpdate, RunningClientStopsUpdateAndUninstall) {
     ASSERT_NE(client.WaitForWindow("Quen", kWindowTimeoutMs), nullptr) << client.Describe();
 
     {
-        SetupRun run("/U");
+        tst::SetupRun run("/U");
         run.Answer(kErrorCaption, "Unable to update client files.\nPlease closedown Telmora client and try again.",
                    IDOK);
         run.Choose(IDC_FUNCTION_UNINSTALL);
@@ -281,7 +192,7 @@ TEST_F(EditCopyUpdate, RunningClientStopsUpdateAndUninstall) {
         run.ExpectExit();
     }
     for (const char* switches : {"/Q /U", "/Q /X"}) {
-        SetupRun quiet(switches);
+        tst::SetupRun quiet(switches);
         quiet.ExpectExit();  // a box would keep the program from ending
     }
     EXPECT_TRUE(tst::FileExists("C:\\windows\\TELMORA.EXE"));
@@ -348,14 +259,10 @@ TEST(EditConfiguration, UnchangedLogAreaAndLanguageCopyNothingAndTouchNoPrinter)
                       .Press(IDOK));
     {
         tst::CountingFake<BOOL, LPCSTR, LPCSTR, BOOL> copies("KERNEL32.dll", "CopyFileA", FALSE);
-#if TELMORA_FAX_PRINTERS
         tst::CountingFake<BOOL, LPSTR, LPHANDLE, LPPRINTER_DEFAULTSA> printers("WINSPOOL.DRV", "OpenPrinterA", FALSE);
-#endif
         EXPECT_EQ(EditConfiguration(), 1);
         EXPECT_EQ(copies.Calls(), 0);
-#if TELMORA_FAX_PRINTERS
         EXPECT_EQ(printers.Calls(), 0);
-#endif
     }
     EXPECT_TRUE(driver.AllMet());
     EXPECT_STREQ(g_setup.displayProgress, "Installation completed");

@@ -12,25 +12,26 @@
 #include <vector>
 
 #include "common/setup_context.h"
+#include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/directories.h"
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/process_driver.h"
+#include "support/setup_run.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
 #include "workflow/workflows.h"
 
 namespace {
 
-const DWORD kWindowTimeoutMs = 150000;
+using tst::kFunctionQuestion;
+
 const char kTitle[] = "Telmora installation";
 const char kUninstallTitle[] = "Telmora Client Uninstallation";
 const char kAutoexecUninstallTitle[] = "Telmora Uninstallation";
-const char kFunctionQuestion[] = "What function do you want to perform?";
 const char kConfirmation[] = "Are you sure you want to uninstall the Telmora client?";
-const char kProgram[] = "F:\\SYSTEM\\WIN32\\STNIN32.EXE";
 const char kClientProgram[] = "F:\\SYSTEM\\I386\\TELMORA.EXE";
 const char kLanguageLibrary[] = "F:\\SYSTEM\\I386\\QVIGER32.DLL";
 const char kSetupDirectory[] = "F:\\SYSTEM\\";
@@ -41,137 +42,12 @@ const char kInstalledLibrary16[] = "C:\\windows\\system\\QVINTL.DLL";
 const char kUninstallEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telmora Workstation";
 const char kUserSettings[] = "Software\\Norvale\\Telmora";
 
-// Boxes of the printer steps that this test bed makes appear; each is
-// answered and counted. 64-bit Wine cannot load the fax printers' 32-bit NT
-// drivers, so where the printers are installed the program may ask whether
-// to go on without them; the demo share carries no Windows 95 printer
-// drivers (QV*.DRV, ...), so their copies fail and are ignored; and Wine
-// reports a failure for deleting a profile entry that does not exist, which
-// the Windows 95 printer removal shows as a warning.
-struct PrinterBox {
-    const char* caption;
-    const char* text;
-    int answer;
-};
-const PrinterBox kPrinterBoxes[] = {
-    {"Error!", "Unable to install Telmora Multisend Printer and Telmora Printer", IDYES},
-    {"Error!", "Unable to copy file F:\\SYSTEM\\QV", IDYES},
-    {"Warning!", "Error updating Windows initialisation settings", IDOK},
-};
-
-bool WaitUntilGone(HWND window) {
-    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += 50) {
-        if (!IsWindow(window)) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
-std::string WindowTitle(HWND window) {
-    char title[128] = "";
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-}
-
 bool KeyExists(HKEY root, const char* path) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
-
-// The Windows version Wine reports to STNIN32.EXE (read at process start),
-// for the scope of a test.
-class Personality {
-public:
-    explicit Personality(const char* version) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAppKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        if (!key) return;
-        EXPECT_EQ(RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                                 static_cast<DWORD>(std::strlen(version) + 1)),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    ~Personality() { RegDeleteKeyA(HKEY_CURRENT_USER, kAppKey); }
-
-private:
-    static constexpr const char* kAppKey = "Software\\Wine\\AppDefaults\\STNIN32.EXE";
-};
-
-// One run of the program from the share, as a 32-bit setup program sees the
-// PC. Printer questions on the way are answered Yes.
-class SetupRun {
-public:
-    explicit SetupRun(const std::string& arguments, const std::vector<std::string>& environment = {}) {
-        std::vector<std::string> all = environment;
-        all.push_back("PROCESSOR_ARCHITECTURE=x86");
-        child_.SetDirectory(kSetupDirectory);
-        started_ = child_.Start(kProgram, arguments, all);
-        EXPECT_TRUE(started_) << "cannot start " << kProgram;
-    }
-    tst::ChildProcess& Child() { return child_; }
-
-    // The next box: `title`, its first line (or message) containing `text`.
-    HWND Expect(const char* title, const char* text) {
-        for (;;) {
-            HWND box = started_ ? child_.WaitForDialog(nullptr, kWindowTimeoutMs) : nullptr;
-            if (!box) {
-                ADD_FAILURE() << "no '" << title << "' box with '" << text << "'\n" << child_.Describe();
-                return nullptr;
-            }
-            std::string shown = child_.ControlText(box, IDC_TEXT_LINE1) + child_.DialogText(box);
-            std::string boxTitle = WindowTitle(box);
-            if (AnswerPrinterBox(box, boxTitle, shown)) continue;
-            EXPECT_EQ(boxTitle, title) << "saw: " << shown;
-            EXPECT_NE(shown.find(text), std::string::npos) << "saw: " << shown;
-            return box;
-        }
-    }
-    void Answer(HWND box, int id) {
-        if (!box) return;
-        child_.Press(box, id);
-        EXPECT_TRUE(WaitUntilGone(box)) << child_.Describe();
-    }
-    void Answer(const char* title, const char* text, int id) { Answer(Expect(title, text), id); }
-    void Choose(int functionButton) {
-        HWND box = Expect(kTitle, kFunctionQuestion);
-        if (!box) return;
-        child_.Press(box, functionButton);
-        Answer(box, IDOK);
-    }
-    // Waits for the end, answering only printer questions.
-    void ExpectExit() {
-        DWORD code = 1;
-        for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += 100) {
-            if (child_.WaitForExit(100, &code)) {
-                EXPECT_EQ(code, 0u);
-                return;
-            }
-            HWND box = child_.WaitForDialog(nullptr, 0);
-            if (box) AnswerPrinterBox(box, WindowTitle(box), child_.DialogText(box));
-        }
-        ADD_FAILURE() << "the program did not end\n" << child_.Describe();
-    }
-    int PrinterBoxes() const { return printerBoxes_; }
-
-private:
-    bool AnswerPrinterBox(HWND box, const std::string& title, const std::string& shown) {
-        for (const PrinterBox& printer : kPrinterBoxes) {
-            if (title == printer.caption && shown.find(printer.text) != std::string::npos) {
-                ++printerBoxes_;
-                Answer(box, printer.answer);
-                return true;
-            }
-        }
-        return false;
-    }
-
-    tst::ChildProcess child_;
-    bool started_ = false;
-    int printerBoxes_ = 0;
-};
 
 std::string ProgramsFolder() {
     char programs[MAX_PATH] = "";
@@ -190,16 +66,21 @@ protected:
             DeleteFileA(file);
         }
         tst::RemoveTree("C:\\TELMORA\\");
+        tst::RemoveWin95PrinterEntries();
     }
 };
 
 const char kConfigOnTheShare[] =
     "[WORKSTATION]\r\nUserArea: F:\\USERS\\%NAME%\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: F:\\REQUEST\r\n";
 
-// The client as a quiet installation from the share leaves it.
-void InstallQuietly() {
+// The client as a quiet installation from the share leaves it on Windows NT.
+// /Q agrees to stopping the spooler without asking, but not to going on
+// without the printers when the stop fails (the test PC's spooler service
+// is not running).
+void InstallQuietlyOnNt() {
     ASSERT_TRUE(tst::WriteFile(kConfigFile, kConfigOnTheShare));
-    SetupRun run("/Q");
+    tst::SetupRun run("/Q");
+    run.Answer("Error!", tst::kMultisendNotInstalled, IDYES);
     run.ExpectExit();
     ASSERT_TRUE(tst::FileExists("C:\\windows\\TELMORA.EXE"));
     ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -220,35 +101,53 @@ void ExpectClientRemoved(const char* how) {
 }
 
 // /X with /U uninstalls and ends, without the function box and without an
-// update; /Q /X does the same without asking anything.
+// update; /Q /X does the same without asking anything. No printer was made
+// on this Windows NT, so their removal asks nothing either.
 TEST_F(UninstallEndToEnd, SwitchesXWithUOnlyUninstallsAndQuietXAsksNothing) {
-    Personality windowsNt("nt40");
-    InstallQuietly();
+    tst::Personality windowsNt("nt40");
+    InstallQuietlyOnNt();
     {
-        SetupRun run("/X /U");
+        tst::SetupRun run("/X /U");
         run.Answer("Telmora", kConfirmation, IDOK);
         run.ExpectExit();
     }
     ExpectClientRemoved("/X /U");
 
-    InstallQuietly();
-    SetupRun quiet("/Q /X");
+    InstallQuietlyOnNt();
+    tst::SetupRun quiet("/Q /X");
     quiet.ExpectExit();
     ExpectClientRemoved("/Q /X");
 }
 
+// Whether the Windows 95 fax printers are there: their drivers in SYSTEM32
+// and their WIN.INI entries.
+void ExpectWin95Printers(bool there, const char* when) {
+    for (const char* driver : {"C:\\windows\\system32\\QVPRIN.DRV", "C:\\windows\\system32\\QVPRN95.DRV"}) {
+        EXPECT_EQ(there, tst::FileExists(driver)) << when << ": " << driver;
+    }
+    for (const char* printer : {"Telmora Printer", "Telmora Multisend Printer"}) {
+        EXPECT_EQ(there, tst::ProfileValue("devices", printer) != "<missing>") << when << ": " << printer;
+    }
+}
+
 // The Uninstall choice keeps the run in uninstall mode: the installation
 // that follows in the same run asks the AUTOEXEC.BAT questions in their
-// uninstall wording. AUTOEXEC.BAT is edited only off Windows NT.
+// uninstall wording. AUTOEXEC.BAT is edited only off Windows NT. The fax
+// printers go and come back with the client, asking nothing on Windows 95.
 TEST_F(UninstallEndToEnd, InstallAfterUninstallInOneRunUsesTheUninstallQuestions) {
-    Personality windows95("win95");
+    tst::Personality windows95("win95");
+    const std::vector<std::string> configFound = {"INIT=C:\\TELMORA"};
     ASSERT_TRUE(CreateDirectoryA("C:\\TELMORA", nullptr));
-    ASSERT_TRUE(tst::WriteFile("C:\\TELMORA\\TELMORA.INI", std::string(kConfigOnTheShare) +
-                                                              "LogArea: C:\\TELMORA\r\nHelp: C:\\windows\\TELMORA.HLP\r\n"));
-    ASSERT_TRUE(CopyFileA(kClientProgram, "C:\\windows\\TELMORA.EXE", FALSE));
+    ASSERT_TRUE(tst::WriteFile("C:\\TELMORA\\TELMORA.INI", kConfigOnTheShare));
     ASSERT_TRUE(tst::WriteFile(kAutoexec, "@ECHO OFF\r\nSET QVTLINIT=C:\\TELMORA\r\nC:\\WINDOWS\\QSPOOL.EXE /A\r\n"
                                           "PATH C:\\DOS\r\n"));
-    SetupRun run("", {"INIT=C:\\TELMORA"});  // where the configuration is found
+    {
+        tst::SetupRun install("/Q", configFound);  // a quiet installation leaves AUTOEXEC.BAT alone
+        install.ExpectExit();
+    }
+    ASSERT_TRUE(tst::FileExists("C:\\windows\\TELMORA.EXE"));
+    ExpectWin95Printers(true, "installed");
+    tst::SetupRun run("", configFound);
 
     run.Choose(IDC_FUNCTION_UNINSTALL);
     run.Answer("Telmora", kConfirmation, IDOK);
@@ -262,6 +161,7 @@ TEST_F(UninstallEndToEnd, InstallAfterUninstallInOneRunUsesTheUninstallQuestions
     ASSERT_NE(run.Expect(kTitle, kFunctionQuestion), nullptr);
     EXPECT_EQ(tst::ReadFile(kAutoexec), "@ECHO OFF\r\nPATH C:\\DOS\r\n");
     EXPECT_FALSE(tst::FileExists("C:\\windows\\TELMORA.EXE"));
+    ExpectWin95Printers(false, "uninstalled");
 
     run.Choose(IDC_FUNCTION_INSTALL);
     run.Answer(kTitle, "Where are the Telmora files installed?", IDOK);
@@ -275,7 +175,7 @@ TEST_F(UninstallEndToEnd, InstallAfterUninstallInOneRunUsesTheUninstallQuestions
     run.ExpectExit();
     EXPECT_EQ(tst::ReadFile(kAutoexec), "SET QVTLINIT=C:\\TELMORA\r\n@ECHO OFF\r\nPATH C:\\DOS\r\n");
     EXPECT_TRUE(tst::FileExists("C:\\windows\\TELMORA.EXE"));
-    RecordProperty("printer_boxes_answered", run.PrinterBoxes());
+    ExpectWin95Printers(true, "installed again");
 }
 
 // One main window for the whole executable, as the program has: the Program
@@ -320,6 +220,10 @@ protected:
         ASSERT_TRUE(CopyFileA(kLanguageLibrary, kInstalledLibrary32, FALSE));
         ASSERT_TRUE(tst::WriteFile(kInstalledLibrary16, "16-bit language library\r\n"));
         ASSERT_EQ(WriteUninstallEntry(kSetupDirectory), 1);
+        // The Program Manager items; this also makes the group current in
+        // Wine's shell, which dies on a DeleteItem before any group command.
+        ASSERT_EQ(AddProgmanItems(client_.Path().c_str(), kSetupDirectory), 1);
+        ASSERT_TRUE(tst::FileExists(ClientItem()));
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kUserSettings, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
@@ -344,6 +248,8 @@ protected:
         return result;
     }
 
+    static std::string ClientItem() { return ProgramsFolder() + "\\Telmora\\Telmora Client.lnk"; }
+
     tst::TempDirectory client_;
     tst::FakeWindowsVersion version_{tst::kWindowsNT40};
 };
@@ -366,6 +272,7 @@ TEST_F(UninstallInProcess, ReadOnlyClientProgramKeepsKeysAndLanguageLibraries) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUserSettings));
     EXPECT_TRUE(tst::FileExists(kInstalledLibrary32));
     EXPECT_TRUE(tst::FileExists(kInstalledLibrary16));
+    EXPECT_FALSE(tst::FileExists(ClientItem())) << "the other removals still run";
 }
 
 // Everything removed: the program lets go of its own language library
@@ -388,6 +295,7 @@ TEST_F(UninstallInProcess, CompleteRemovalReleasesTheLanguageLibraryFirst) {
     EXPECT_TRUE(tst::FileExists(client_.File("TELMORA.INI")));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserSettings));
+    EXPECT_FALSE(tst::FileExists(ClientItem()));
 }
 
 }  // namespace
