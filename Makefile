@@ -7,8 +7,9 @@ JOBS ?= 2
 NATIVE_BUILD := $(BUILD)/native
 CHECK_FUZZ_SECONDS ?= 10
 FUZZ_SECONDS ?= 300
+PERSONALITY ?= win95
 
-.PHONY: all deps build build64 build32 test native-check fuzz bench demo screenshots clean
+.PHONY: all deps build build64 build32 test native-check fuzz bench demo demo-lifecycle screenshots clean
 
 all: build
 
@@ -46,6 +47,11 @@ bench: build64
 
 demo: build
 	scripts/demo.sh $(BUILD64)
+
+# The client's whole life (install, edit, copy, update, uninstall) in a fresh
+# Wine PC that STNIN32.EXE sees as PERSONALITY: win95, nt351 or nt40.
+demo-lifecycle: build64
+	scripts/demo.sh $(BUILD64) --lifecycle $(PERSONALITY)
 
 # Every dialog template and the main window, in English and German, as PNG files.
 screenshots: build64

@@ -2,9 +2,8 @@
 // (the list is in snapshot.h), compares two records and takes additions away.
 #include "snapshot.h"
 
-#include "temp_directory.h"
-
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -29,7 +28,8 @@ const char* const kPrefixDirectories[] = {"windows", "users", "ProgramData", "Pr
 enum Depth { kFilesOnly, kWholeTree, kOwnDirectories };
 
 std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
 }
 
@@ -414,8 +414,15 @@ bool RemoveFile(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// The shell's delete takes what is inside too (no questions, no recycle bin).
 bool RemoveDirectoryTree(const std::string& path) {
-    return RemoveTree(path) || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    std::string from = path + '\0';  // the shell wants a list ending in two NULs
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&operation);
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool RemoveAddition(const Change& change) {

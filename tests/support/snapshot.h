@@ -1,6 +1,6 @@
 // A record of everything on the Wine PC that the setup program can touch, and
 // the difference between two such records, for the lifecycle tests and the
-// lifecycle demo.
+// lifecycle demo. It needs no test framework.
 //
 // What is recorded (chosen from what the program writes, not the whole PC):
 //   files      C:\ itself, and every top-level directory of C:\ except Wine's own
