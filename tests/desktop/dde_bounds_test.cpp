@@ -22,6 +22,7 @@
 #include "startup/main_window.h"
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
+#include "support/main_window_once.h"
 #include "support/temp_directory.h"
 
 namespace {
@@ -44,12 +45,6 @@ const char kChildDesktop[] = "TelmoraFreshShell";
 const char kChildTest[] = "DdeBoundsInFreshShell.RemovalBeforeAnyGroup";
 
 DWORD MsSince(DWORD start) { return GetTickCount() - start; }
-
-void UseMainWindow() {
-    if (IsWindow(g_setup.mainWindow)) return;
-    RegisterMainWindowClass(g_setup.appInstance);  // fails harmlessly when another test registered it
-    ASSERT_EQ(CreateMainWindow(g_setup.appInstance, SW_SHOW), 1);
-}
 
 // Handles what comes to this thread's windows for `ms`.
 void PumpFor(DWORD ms) {
@@ -164,7 +159,7 @@ bool ReplyAtomsLeft() { return GlobalFindAtomA(kTestService) != 0 || GlobalFindA
 // its window's time-out is not taken. Either way the atoms of the reply are
 // deleted.
 TEST(DdeBoundsTest, InitiateTakesOnlyRepliesInTimeAndDeletesTheirAtoms) {
-    UseMainWindow();
+    tst::UseMainWindow();
     ASSERT_FALSE(ReplyAtomsLeft());
     WindowThread server("TelmoraBoundsServer", &TestServerProc);
     ASSERT_NE(server.Window(), nullptr);
@@ -194,7 +189,7 @@ TEST(DdeBoundsTest, InitiateTakesOnlyRepliesInTimeAndDeletesTheirAtoms) {
 // from then on its windows are passed over at once. Past them, the shell is
 // still reached.
 TEST(DdeBoundsTest, HungWindowDoesNotStopTheInitiate) {
-    UseMainWindow();
+    tst::UseMainWindow();
     WindowThread hung("TelmoraBoundsHung", &DefWindowProcA);
     ASSERT_NE(hung.Window(), nullptr);
     hung.Hang();
@@ -286,7 +281,7 @@ TEST(DdeBoundsTest, RemovalBeforeAnyGroupEndsInAFreshShell) {
 // Run by the test above, in the child on its fresh desktop.
 TEST(DdeBoundsInFreshShell, RemovalBeforeAnyGroup) {
     if (!std::getenv(kChildVariable)) GTEST_SKIP() << "runs only in a process of its own on a fresh desktop";
-    UseMainWindow();
+    tst::UseMainWindow();
     tst::TempDirectory client;
     ASSERT_TRUE(tst::WriteFile(client.File("TELMORA.EXE"), "MZ"));
     tst::DialogDriver driver;

@@ -21,28 +21,13 @@
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
+#include "support/main_window_once.h"
 #include "support/temp_directory.h"
 
 namespace {
 
 const HWND kNoPartner = reinterpret_cast<HWND>(-1);
 const unsigned kAccepted = 0x8000;  // fAck in an acknowledgement's status
-
-// One main window for the whole executable, as the program has; the server
-// answers it.
-void UseMainWindow() {
-    static HWND window = nullptr;
-    if (!window) {
-        WNDCLASSEXA existing = {};
-        existing.cbSize = sizeof existing;
-        if (!GetClassInfoExA(g_setup.appInstance, kMainWindowClass, &existing)) {
-            EXPECT_NE(RegisterMainWindowClass(g_setup.appInstance), 0);
-        }
-        EXPECT_EQ(CreateMainWindow(g_setup.appInstance, SW_SHOW), 1);
-        window = g_setup.mainWindow;
-    }
-    g_setup.mainWindow = window;
-}
 
 // The group's folder, "...\Start Menu\Programs\Telmora\".
 std::string GroupFolder() {
@@ -154,7 +139,7 @@ Commands RemoveCommands(const std::string& client, const std::string& system) {
 }
 
 TEST(ProgmanTest, WineShellAnswersEachCommand) {
-    UseMainWindow();
+    tst::UseMainWindow();
     RemoveGroup();
     ASSERT_EQ(InitiateDDE("PROGMAN", "PROGMAN"), 1);
     ASSERT_NE(g_ddePartner, kNoPartner);
@@ -197,7 +182,7 @@ TEST(ProgmanTest, WineShellAnswersEachCommand) {
 }
 
 TEST(ProgmanTest, AddsAndRemovesTheGroupsItems) {
-    UseMainWindow();
+    tst::UseMainWindow();
     RemoveGroup();
     SetPreviousItemNames();
     Areas areas({"STNINST.EXE", "WELCOME.WRI", "WHATSNEW.HTM"});
@@ -244,7 +229,7 @@ TEST(ProgmanTest, AddsAndRemovesTheGroupsItems) {
 // Windows 3.0 knows no ReplaceItem: nothing is replaced or deleted. Without
 // setup files in the system area only the client item is made.
 TEST(ProgmanTest, ShellVersionDecidesShowGroupAndReplacing) {
-    UseMainWindow();
+    tst::UseMainWindow();
     SetPreviousItemNames();
     Areas areas({});
     const std::string addClient = "[AddItem(" + areas.client + "TELMORA.EXE, Telmora Client)]";
@@ -285,7 +270,7 @@ TEST(ProgmanTest, OnlyADirectoryWithABlankIsQuoted) {
     };
     for (const auto& rule : rules) EXPECT_STREQ(CommandQuote(rule.directory), rule.quote) << rule.directory;
 
-    UseMainWindow();
+    tst::UseMainWindow();
     RemoveGroup();
     SetPreviousItemNames();
     Areas areas({"STNINST.EXE"});
@@ -362,7 +347,7 @@ TEST(ProgmanTest, GroupIsEmptyOnlyWhenItReportsNoItems) {
     };
     for (const auto& r : replies) EXPECT_EQ(GroupItemCount(r.reply), r.count) << r.reply;
 
-    UseMainWindow();
+    tst::UseMainWindow();
     RemoveGroup();
     ASSERT_EQ(InitiateDDE("PROGMAN", "PROGMAN"), 1);
     ExecuteDDECmd("[CreateGroup(Telmora)]");
@@ -406,7 +391,7 @@ LRESULT WINAPI SilentInitiate(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 TEST(ProgmanTest, ProgramManagerNotRespondingAsksWhetherToGoOn) {
-    UseMainWindow();
+    tst::UseMainWindow();
     tst::ImportHook silent("USER32.dll", "SendMessageTimeoutA", reinterpret_cast<void*>(&SilentInitiate));
     s_realSend = reinterpret_cast<decltype(&SendMessageTimeoutA)>(silent.Original());
     CommandLog log;
@@ -463,7 +448,7 @@ private:
 // Without a partner nothing is sent; a partner that never answers costs at
 // most three seconds per wait.
 TEST(ProgmanTest, ExecuteNeedsAPartnerAndWaitsAtMostThreeSeconds) {
-    UseMainWindow();
+    tst::UseMainWindow();
     g_ddePartner = kNoPartner;
     {
         tst::DialogDriver driver;

@@ -15,6 +15,7 @@
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
+#include "support/main_window_once.h"
 #include "support/process_driver.h"
 #include "support/setup_run.h"
 #include "support/temp_directory.h"
@@ -201,22 +202,6 @@ TEST_F(EditCopyUpdate, RunningClientStopsUpdateAndUninstall) {
     client.Kill();
 }
 
-// One main window for the whole executable, as the program has: the Program
-// Manager conversation needs it.
-void UseMainWindow() {
-    static HWND window = nullptr;
-    if (!window) {
-        WNDCLASSEXA existing = {};
-        existing.cbSize = sizeof existing;
-        if (!GetClassInfoExA(g_setup.appInstance, kMainWindowClass, &existing)) {
-            EXPECT_NE(RegisterMainWindowClass(g_setup.appInstance), 0);
-        }
-        EXPECT_EQ(CreateMainWindow(g_setup.appInstance, SW_SHOW), 1);
-        window = g_setup.mainWindow;
-    }
-    g_setup.mainWindow = window;
-}
-
 // A fresh run record for a workflow called in-process.
 void StartRun(const std::string& configDirectory) {
     HINSTANCE instance = g_setup.appInstance;
@@ -224,7 +209,7 @@ void StartRun(const std::string& configDirectory) {
     g_setup.appInstance = instance;
     g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    UseMainWindow();
+    tst::UseMainWindow();
     std::strcpy(g_setup.setupDirectory, kSetupDirectory);
     std::strcpy(g_setup.configDirectory, configDirectory.c_str());
     ASSERT_EQ(InitWindowsDirectories(), 1);

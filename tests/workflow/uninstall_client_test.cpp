@@ -18,6 +18,7 @@
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
+#include "support/main_window_once.h"
 #include "support/process_driver.h"
 #include "support/setup_run.h"
 #include "support/temp_directory.h"
@@ -178,22 +179,6 @@ TEST_F(UninstallEndToEnd, InstallAfterUninstallInOneRunUsesTheUninstallQuestions
     ExpectWin95Printers(true, "installed again");
 }
 
-// One main window for the whole executable, as the program has: the Program
-// Manager conversation needs it.
-void UseMainWindow() {
-    static HWND window = nullptr;
-    if (!window) {
-        WNDCLASSEXA existing = {};
-        existing.cbSize = sizeof existing;
-        if (!GetClassInfoExA(g_setup.appInstance, kMainWindowClass, &existing)) {
-            EXPECT_NE(RegisterMainWindowClass(g_setup.appInstance), 0);
-        }
-        EXPECT_EQ(CreateMainWindow(g_setup.appInstance, SW_SHOW), 1);
-        window = g_setup.mainWindow;
-    }
-    g_setup.mainWindow = window;
-}
-
 // An installed client in one scratch directory (configuration, program and
 // log area), with its language libraries and registry keys, uninstalled
 // in-process on Windows NT 4.0.
@@ -205,7 +190,7 @@ protected:
         g_setup.appInstance = instance;
         g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
         g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        UseMainWindow();
+        tst::UseMainWindow();
         std::strcpy(g_setup.setupDirectory, kSetupDirectory);
         std::strcpy(g_setup.configDirectory, client_.Path().c_str());
 
