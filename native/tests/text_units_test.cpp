@@ -20,6 +20,7 @@
 #include "desktop/load_list.h"
 #include "files/architecture.h"
 #include "files/language_table.h"
+#include "../fuzz/fuzz_support.h"
 
 namespace {
 
@@ -37,26 +38,6 @@ public:
 private:
     std::string bytes_;
     FILE* file_;
-};
-
-// A FILE* written into memory.
-class MemoryOutput {
-public:
-    MemoryOutput() { file_ = open_memstream(&buffer_, &size_); }
-    ~MemoryOutput() {
-        std::fclose(file_);
-        std::free(buffer_);
-    }
-    FILE* Get() const { return file_; }
-    std::string Bytes() {
-        std::fflush(file_);
-        return std::string(buffer_, size_);
-    }
-
-private:
-    FILE* file_;
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
 };
 
 std::string Repeat(char c, std::size_t count) { return std::string(count, c); }
@@ -217,7 +198,7 @@ TEST(NativeConfigValues, SearchListLanguagesAndDroppedSections) {
 
 std::string CopyWithKey(const std::string& bytes, const char* section, const char* key, const char* value) {
     MemoryFile input(bytes);
-    MemoryOutput output;
+    fuzz::OutputFile output;
     EXPECT_EQ(1, CopyWithKeySet(input.Get(), output.Get(), section, key, value, nullptr));
     return output.Bytes();
 }
