@@ -9,7 +9,8 @@ packages=(
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest
   clang libclang-rt-14-dev  # the native sanitizer and fuzz check (scripts/native-check.sh)
-  wine wine64 xvfb xauth
+  wine wine64 fonts-wine xvfb xauth
+  arch-test debootstrap  # the 32-bit root (scripts/root32.sh)
   imagemagick x11-utils
 )
 

@@ -2,8 +2,10 @@
 # The Wine test bed: one Xvfb display and one booted template Wine prefix for
 # a ctest run. `up DIR` starts both (the template is booted once and kept in
 # DIR/template); `down DIR` stops the display by its PID. Each test then runs
-# in its own copy of the template (scripts/wine-run.sh).
+# in its own copy of the template (scripts/wine-run.sh). DIR lies in a build
+# tree, whose Wine it uses (scripts/wine-place.sh).
 set -euo pipefail
+. "$(dirname "$0")/wine-place.sh"
 
 action=${1:?usage: testbed.sh up|template|down DIR}
 dir=${2:?usage: testbed.sh up|template|down DIR}
@@ -48,46 +50,39 @@ stop_display() {
 }
 
 # Boots the template prefix once: sandboxed HOME, virtual desktop (no 2 s
-# stall when windows hide), no menu builder, the Windows-like [ports] mapping,
-# and an installed font for the caption and message fonts.
+# stall when windows hide), no menu builder, the Windows-like [ports] mapping.
+# Wine's own Tahoma and Marlett (Debian's fonts-wine) serve the caption and
+# message fonts and the caption buttons.
 boot_template() {
-  local template="$dir/template" stamp version
-  version="$(wine --version 2>/dev/null || echo unknown)-bed2"
+  local template="$dir/template" stamp version build
+  build=$(dirname "$dir")
+  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed3"
   stamp="$template/.telmora-ready"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
     return 0
   fi
   rm -rf "$template"
   mkdir -p "$template/prefix" "$template/home"
-  export WINEPREFIX="$template/prefix" HOME="$template/home" WINEDEBUG=-all
-  export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
-  export DISPLAY
-  DISPLAY=$(cat "$dir/display")
-  wineboot -i >"$dir/wineboot.log" 2>&1
-  wineserver -w
+  local env=(WINEPREFIX="$template/prefix" HOME="$template/home" WINEDEBUG=-all
+             WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" DISPLAY="$(cat "$dir/display")")
+  wine_in "$build" "${env[@]}" -- wineboot -i >"$dir/wineboot.log" 2>&1
+  wine_in "$build" "${env[@]}" -- wineserver -w
   local user d p
   user=$(id -un)
   for d in Desktop Documents Downloads Music Pictures Videos; do
-    p="$WINEPREFIX/drive_c/users/$user/$d"
+    p="$template/prefix/drive_c/users/$user/$d"
     if [ -L "$p" ]; then rm "$p" && mkdir "$p"; fi
   done
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >>"$dir/wineboot.log" 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$dir/wineboot.log" 2>&1
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\win.ini' \
-    /v ports /d 'SYS:Microsoft\Windows NT\CurrentVersion\Ports' /f >>"$dir/wineboot.log" 2>&1
-  # The caption and message fonts are "MS Shell Dlg", which Wine substitutes
-  # with Tahoma; Wine's own Tahoma is not among the fonts it loads here, so
-  # no font would match those faces, unlike on Windows. An installed family
-  # stands in for Tahoma.
-  local standin="DejaVu Sans" families
-  families=$(fc-list : family 2>/dev/null || true)
-  case "$families" in *"Liberation Sans"*) standin="Liberation Sans" ;; esac
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d "$standin" /f >>"$dir/wineboot.log" 2>&1
+  reg() { wine_in "$build" "${env[@]}" -- wine reg add "$@" /f >>"$dir/wineboot.log" 2>&1; }
+  reg 'HKCU\Software\Wine\Explorer' /v Desktop /d Default
+  reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
+  reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\win.ini' \
+    /v ports /d 'SYS:Microsoft\Windows NT\CurrentVersion\Ports'
   # Windows NT keeps the 16-bit SYSTEM directory beside SYSTEM32; Wine's
   # prefix has none, so a copy into it would fail where Windows succeeds.
-  mkdir -p "$WINEPREFIX/drive_c/windows/system"
-  wineserver -k || true
-  wineserver -w || true
+  mkdir -p "$template/prefix/drive_c/windows/system"
+  wine_in "$build" "${env[@]}" -- wineserver -k || true
+  wine_in "$build" "${env[@]}" -- wineserver -w || true
   echo "$version" >"$stamp"
 }
 

@@ -4,7 +4,10 @@
 # Usage: wine-run.sh TESTBED_DIR PROGRAM.EXE [ARGS...]. Exit status: the program's.
 # The build's demo share (BUILD/share beside TESTBED_DIR) appears as drive F:.
 # Everything started in the copy is stopped with its wineserver afterwards.
+# The Wine is the build tree's (scripts/wine-place.sh): the 32-bit root's for
+# the i686 build, the host's 64-bit Wine for the x86_64 build.
 set -uo pipefail
+. "$(dirname "$0")/wine-place.sh"
 
 testbed=${1:?usage: wine-run.sh TESTBED_DIR PROGRAM [ARGS...]}
 testbed=$(cd "$testbed" 2>/dev/null && pwd) || { echo "wine-run: no test bed directory $1" >&2; exit 2; }
@@ -17,11 +20,14 @@ if [ ! -f "$testbed/display" ] || [ ! -d "$testbed/template/prefix" ]; then
   exit 2
 fi
 
+build=$(dirname "$testbed")
 run=$(mktemp -d "$testbed/run.XXXXXX")
 cleanup() {
-  WINEPREFIX="$run/prefix" wineserver -k >/dev/null 2>&1 || true
-  WINEPREFIX="$run/prefix" wineserver -w >/dev/null 2>&1 || true
-  rm -rf "$run"
+  wine_in "$build" WINEPREFIX="$run/prefix" -- wineserver -k >/dev/null 2>&1 || true
+  wine_in "$build" WINEPREFIX="$run/prefix" -- wineserver -w >/dev/null 2>&1 || true
+  # A drive a test mounted in the copy (seen from the host or from the root).
+  awk -v r="$run/" 'index($2, r) { print $2 }' /proc/mounts | sort -r | while read -r m; do umount -l "$m" 2>/dev/null; done
+  rm -rf --one-file-system "$run"
 }
 trap cleanup EXIT
 trap "exit 143" TERM INT
@@ -31,20 +37,20 @@ cp -a "$testbed/template/home" "$run/home"
 
 # The demo fax server share of the build, when there is one, as drive F:
 # (a copy per run, so what one run writes there no other run sees).
-share="$(dirname "$testbed")/share"
+share="$build/share"
 if [ -d "$share" ]; then
   cp -a "$share" "$run/share"
   ln -sfn "$run/share" "$run/prefix/dosdevices/f:"
 fi
 
-export WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
-DISPLAY=$(cat "$testbed/display")
-export DISPLAY
+env=(WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG="${WINEDEBUG:--all}"
+     WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" DISPLAY="$(cat "$testbed/display")")
+# Variables a caller hands to the program (TELMORA_*, GTEST_*).
+while IFS= read -r assignment; do env+=("$assignment"); done < <(env | grep -E "^(TELMORA|GTEST)_" || true)
 
 # Output goes to files first: a window the shell starts may inherit our
 # handles and keep a pipe open after the program ends.
-wine "$program" "$@" >"$run/stdout" 2>"$run/stderr" </dev/null
+wine_in "$build" "${env[@]}" -- wine "$program" "$@" >"$run/stdout" 2>"$run/stderr" </dev/null
 status=$?
 cat "$run/stdout"
 cat "$run/stderr" >&2
