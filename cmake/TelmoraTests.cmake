@@ -46,16 +46,11 @@ foreach(folder ${TELMORA_TEST_FOLDERS})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED testbed TIMEOUT 600)
 endforeach()
 
-# The demo driver (make demo): runs STNIN32.EXE in a fresh Wine PC and takes screenshots.
+# The demo driver (make demo, make demo-lifecycle): the lifecycle steps of the
+# tests (tests/lifecycle/lifecycle_steps.h) run on a fresh Wine PC, printing every
+# box, its answer and what each step changed.
 add_executable(demo_driver ${CMAKE_SOURCE_DIR}/demo/demo_driver.cpp)
 target_compile_options(demo_driver PRIVATE -Wall -Wextra -Werror)
 target_link_libraries(demo_driver PRIVATE test_support ${TELMORA_STATIC_LINK})
 add_dependencies(demo_driver stnin32)
 include(${CMAKE_SOURCE_DIR}/tests/files/data/version_dlls.cmake)
-
-# The lifecycle demo driver (make demo-lifecycle): the lifecycle tests' steps
-# (tests/lifecycle/lifecycle_steps.h) on one Windows personality, printing each step's changes.
-add_executable(lifecycle_driver ${CMAKE_SOURCE_DIR}/demo/lifecycle_driver.cpp)
-target_compile_options(lifecycle_driver PRIVATE -Wall -Wextra -Werror)
-target_link_libraries(lifecycle_driver PRIVATE test_support ${TELMORA_STATIC_LINK})
-add_dependencies(lifecycle_driver stnin32)

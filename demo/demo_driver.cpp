@@ -1,26 +1,75 @@
-// The demo driver: runs a standard installation of the fax client from the
-// demo share (drive F:) in the demo Wine PC with the real STNIN32.EXE,
-// saving screenshots of the main window, the function box and the server
-// question (BMP files that the demo script turns into PNG), then prints what
-// the installation left on the PC.
-// Usage: demo_driver.exe <STNIN32.EXE> <output directory>
+// The demo on a fresh Wine PC that STNIN32.EXE sees as Windows 95, NT 3.51
+// or NT 4.0, with the real program from the demo share (drive F:):
+//   install    a standard installation, as an administrator would make it:
+//              every box with the answer given and a picture of the screen at
+//              each box, then what the installation changed on the PC:
+//              TELMORA.INI, the files and where they went, the WIN.INI entries,
+//              the spooler's printers, the registry and the Start Menu group;
+//   lifecycle  the client's whole life: install, edit the configuration (a new
+//              log area and German), copy the programs into a directory with a
+//              blank in its name, update, uninstall; each step's changes, and
+//              at the end what the uninstallation left compared with before.
+// The steps are the lifecycle tests' own (tests/lifecycle/lifecycle_steps.h).
+// A box the steps do not expect is reported and ends the run with exit code 1.
+// Usage: demo_driver.exe install|lifecycle win95|nt351|nt40 [PICTURES_DIRECTORY]
+//   Pictures (BMP) are saved only when a directory is given.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "lifecycle/lifecycle_steps.h"
 #include "support/process_driver.h"
+#include "support/snapshot.h"
 #include "ui/resource_ids.h"
 
 namespace {
 
-const DWORD kWindowTimeoutMs = 30000;
-const DWORD kPaintSettleMs = 1500;
+const char kProgram[] = "F:\\SYSTEM\\WIN32\\STNIN32.EXE";
+const char kConfigFile[] = "C:\\windows\\TELMORA.INI";
+const DWORD kWindowTimeoutMs = 60000;
+const DWORD kPollMs = 50;
+const DWORD kExitPollMs = 100;
+const DWORD kPaintSettleMs = 400;
 
-// Writes the screen area of `window` as a 24-bit BMP file.
-bool SaveWindowBitmap(HWND window, const std::string& path) {
+int g_problems = 0;         // boxes and texts that were not as the steps expect
+std::string g_pictures;     // where the screen pictures go; "" for none
+int g_pictureNumber = 0;
+
+// The program's texts are in the ANSI code page; the terminal reads UTF-8.
+std::string ForTerminal(const std::string& text) {
+    int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(bytes > 0 ? bytes : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+    utf8.resize(std::strlen(utf8.c_str()));
+    return utf8;
+}
+
+// One line for the terminal: line breaks become blanks, '&' marks go.
+std::string Shown(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        if (c == '&') continue;
+        shown += (c == '\n' || c == '\r') ? ' ' : c;
+    }
+    return ForTerminal(shown);
+}
+
+void Problem(const std::string& what) {
+    ++g_problems;
+    std::printf("   !! %s\n", what.c_str());
+}
+
+// Writes the whole screen as a 24-bit BMP file.
+bool SaveScreen(const std::string& path) {
+    HWND desktop = GetDesktopWindow();
     RECT r;
-    if (!GetWindowRect(window, &r)) return false;
+    if (!GetWindowRect(desktop, &r)) return false;
     int width = r.right - r.left;
     int height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
@@ -29,7 +78,6 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, previous);
-
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof info;
     info.biWidth = width;
@@ -43,7 +91,6 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
     file.bfOffBits = sizeof file + sizeof info;
@@ -55,94 +102,265 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
     return std::fclose(out) == 0 && ok;
 }
 
-// Waits, bounded, until a window of the child has gone.
+// A picture of the screen as it is while `box` waits for its answer.
+void Picture() {
+    if (g_pictures.empty()) return;
+    Sleep(kPaintSettleMs);
+    char name[32];
+    std::snprintf(name, sizeof name, "screen-%02d", ++g_pictureNumber);
+    if (SaveScreen(g_pictures + name + ".bmp")) std::printf("      (picture %s)\n", name);
+}
+
 bool WaitUntilGone(HWND window) {
-    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += 50) {
+    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += kPollMs) {
         if (!IsWindow(window)) return true;
-        Sleep(50);
+        Sleep(kPollMs);
     }
     return false;
 }
 
-void PrintFile(const char* path) {
-    FILE* file = std::fopen(path, "rb");
+std::string TitleOf(HWND window) {
+    char title[256] = "";
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+// One run of STNIN32.EXE for a step (the run the steps expect, see
+// lifecycle_steps.h), printing every box and answer.
+class DemoRun {
+public:
+    explicit DemoRun(const std::string& arguments) {
+        std::printf("   STNIN32.EXE %s\n", arguments.c_str());
+        child_.SetDirectory(lifecycle::kSetupDirectory);
+        started_ = child_.Start(kProgram, arguments);
+        if (!started_) Problem("STNIN32.EXE did not start");
+    }
+
+    HWND Expect(const char* caption, const char* text) {
+        HWND box = started_ ? child_.WaitForDialog(nullptr, kWindowTimeoutMs) : nullptr;
+        if (!box) {
+            if (started_) Stop("no box [" + Shown(caption) + "] " + Shown(text) + "\n" + child_.Describe());
+            return nullptr;
+        }
+        std::string shown = TextOf(box);
+        std::printf("   [%s] %s\n", Shown(TitleOf(box)).c_str(), Shown(shown).c_str());
+        Picture();
+        if (TitleOf(box) == caption && shown.find(text) != std::string::npos) return box;
+        Stop(std::string("expected [") + Shown(caption) + "] " + Shown(text));
+        return nullptr;
+    }
+    void Answer(HWND box, int id) {
+        if (!box) return;
+        std::printf("      -> %s\n", Shown(child_.ControlText(box, id)).c_str());
+        child_.Press(box, id);
+        if (!WaitUntilGone(box)) Problem("the box did not close");
+    }
+    void Answer(const char* caption, const char* text, int id) { Answer(Expect(caption, text), id); }
+    void Type(HWND box, const char* text) {
+        if (!box) return;
+        std::printf("      typed \"%s\"\n", Shown(text).c_str());
+        if (!child_.Type(box, IDC_PATH_EDIT, text)) Problem("cannot type into the path field");
+    }
+    void ExpectText(HWND box, int control, const std::string& expected) {
+        if (!box) return;
+        std::string text = child_.ControlText(box, control);
+        std::printf("      proposes \"%s\"\n", Shown(text).c_str());
+        if (text != expected) Problem("expected the proposal \"" + Shown(expected) + "\"");
+    }
+    void Select(HWND box, int control, const char* entry) {
+        if (!box) return;
+        std::printf("      selected \"%s\"\n", Shown(entry).c_str());
+        if (!child_.Select(box, control, entry)) Problem("no such entry");
+    }
+    void Choose(int functionButton, const char* caption, const char* question) {
+        HWND box = Expect(caption, question);
+        if (!box) return;
+        std::printf("      chose %s\n", Shown(child_.ControlText(box, functionButton)).c_str());
+        child_.Press(box, functionButton);
+        Answer(box, IDOK);
+    }
+    void Quit(const char* caption, const char* question) { Choose(IDC_FUNCTION_QUIT, caption, question); }
+    void ExpectExit() {
+        DWORD code = 1;
+        for (DWORD waited = 0; started_ && waited < kWindowTimeoutMs; waited += kExitPollMs) {
+            if (child_.WaitForExit(kExitPollMs, &code)) {
+                std::printf("   STNIN32.EXE ended with exit code %lu\n", static_cast<unsigned long>(code));
+                if (code != 0) Problem("the exit code is not 0");
+                return;
+            }
+            HWND box = child_.WaitForDialog(nullptr, 0);
+            if (!box) continue;
+            std::printf("   [%s] %s\n", Shown(TitleOf(box)).c_str(), Shown(TextOf(box)).c_str());
+            Stop("expected the end of the run");
+        }
+        if (started_) Stop("STNIN32.EXE did not end\n" + child_.Describe());
+    }
+
+private:
+    std::string TextOf(HWND box) { return child_.DialogText(box) + child_.ControlText(box, IDC_TEXT_LINE1); }
+
+    // A run that has left the steps' path ends here; the demo stops after the step.
+    void Stop(const std::string& what) {
+        Problem(what);
+        child_.Kill();
+        started_ = false;
+    }
+
+    tst::ChildProcess child_;
+    bool started_ = false;
+};
+
+struct Step {
+    const char* title;
+    void (*run)(const lifecycle::Windows&);
+};
+
+const Step kSteps[] = {
+    {"Install the client from the demo share", &lifecycle::Install<DemoRun>},
+    {"Edit the configuration: log area C:\\FaxLog, language German", &lifecycle::Edit<DemoRun>},
+    {"Copy the programs to C:\\Telmora Client", &lifecycle::Copy<DemoRun>},
+    {"Update the programs", &lifecycle::Update<DemoRun>},
+    {"Uninstall the client", &lifecycle::Uninstall<DemoRun>},
+};
+
+void PrintChanges(const std::vector<tst::Change>& changes) {
+    if (changes.empty()) std::printf("   (no change)\n");
+    for (const tst::Change& change : changes) std::printf("   %s\n", ForTerminal(change.Describe()).c_str());
+}
+
+bool Contains(const std::string& text, const char* part) {
+    std::string upper = text, wanted = part;
+    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    for (char& c : wanted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return upper.find(wanted) != std::string::npos;
+}
+
+// The headings of the installation report, each with the changes it shows.
+struct Group {
+    const char* heading;
+    bool (*holds)(const tst::Change&);
+};
+
+bool IsStartMenu(const tst::Change& c) {
+    return (c.kind == "file" || c.kind == "directory") && Contains(c.name, "\\Start Menu\\");
+}
+bool IsFile(const tst::Change& c) { return (c.kind == "file" || c.kind == "directory") && !IsStartMenu(c); }
+bool IsRegistry(const tst::Change& c) { return c.kind == "key" || c.kind == "value"; }
+// Wine keeps these WIN.INI sections in the registry, as Windows NT does.
+bool IsMappedWinIni(const tst::Change& c) {
+    const char* const sections[] = {"\\CurrentVersion\\Devices", "\\CurrentVersion\\PrinterPorts",
+                                    "\\CurrentVersion\\Extensions", "\\CurrentVersion\\Windows\\",
+                                    "\\CurrentVersion\\Ports"};
+    if (!IsRegistry(c) || !Contains(c.name, "\\Windows NT\\")) return false;
+    for (const char* section : sections) {
+        if (Contains(c.name + "\\", section)) return true;
+    }
+    return false;
+}
+bool IsProfile(const tst::Change& c) { return c.kind == "ini" || c.kind == "line" || IsMappedWinIni(c); }
+bool IsSpooler(const tst::Change& c) { return IsRegistry(c) && Contains(c.name, "\\Control\\Print\\"); }
+bool IsOtherRegistry(const tst::Change& c) { return IsRegistry(c) && !IsSpooler(c) && !IsMappedWinIni(c); }
+
+const Group kGroups[] = {
+    {"Files, and where they went", &IsFile},
+    {"WIN.INI, SYSTEM.INI and AUTOEXEC.BAT entries (Wine keeps [windows], [devices], [PrinterPorts], "
+     "[Extensions] and [ports] in the registry, as Windows NT does)",
+     &IsProfile},
+    {"The spooler's printers, drivers, processors, monitors and ports", &IsSpooler},
+    {"Registry entries: the uninstall entry, the fax graphics extensions", &IsOtherRegistry},
+    {"The Start Menu group (made over DDE by the shell)", &IsStartMenu},
+};
+
+// A file by its size only; everything else as the snapshot describes it.
+std::string Brief(const tst::Change& c) {
+    if (c.kind != "file" || c.mark == '~') return c.Describe();
+    const std::string& content = c.mark == '+' ? c.after : c.before;
+    return c.Line() + ": " + content.substr(0, content.find(','));
+}
+
+void PrintConfigFile() {
+    std::printf("\n-- %s\n", kConfigFile);
+    FILE* file = std::fopen(kConfigFile, "rb");
     if (!file) {
-        std::printf("  %s: missing\n", path);
+        std::printf("   (missing)\n");
         return;
     }
-    std::printf("--- %s ---\n", path);
-    char line[512];
-    while (std::fgets(line, sizeof line, file)) std::fputs(line, stdout);
+    char line[1024];
+    while (std::fgets(line, sizeof line, file)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        std::printf("   %s\n", ForTerminal(line).c_str());
+    }
     std::fclose(file);
 }
 
-void PrintSummary() {
-    std::printf("\nThe PC after the installation:\n");
-    PrintFile("C:\\windows\\TELMORA.INI");
-    const char* const files[] = {"C:\\windows\\TELMORA.EXE", "C:\\windows\\QSPOOL.EXE", "C:\\windows\\TELMORA.HLP",
-                                 "C:\\windows\\system32\\GEAR32SD.DLL", "C:\\windows\\system32\\SNBD6W9S.DLL",
-                                 "C:\\windows\\system\\CTL3DV2.DLL"};
-    for (const char* file : files) {
-        std::printf("  %-40s %s\n", file, GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES ? "installed" : "missing");
+void PrintReport(const std::vector<tst::Change>& changes) {
+    std::printf("\nWhat the installation changed on this PC:\n");
+    PrintConfigFile();
+    for (const Group& group : kGroups) {
+        std::printf("\n-- %s\n", group.heading);
+        int shown = 0;
+        for (const tst::Change& change : changes) {
+            if (!group.holds(change)) continue;
+            std::printf("   %s\n", ForTerminal(Brief(change)).c_str());
+            ++shown;
+        }
+        if (!shown) std::printf("   (none)\n");
     }
-    HKEY key;
-    bool uninstall = RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                   "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telmora Workstation", 0,
-                                   KEY_READ, &key) == ERROR_SUCCESS;
-    if (uninstall) RegCloseKey(key);
-    std::printf("  uninstall entry %s\n", uninstall ? "registered" : "missing");
 }
 
-int Fail(tst::ChildProcess& child, const char* what) {
-    std::fprintf(stderr, "demo: %s\n%s\n", what, child.Describe().c_str());
-    return 1;
+int RunInstall(const lifecycle::Windows& windows) {
+    tst::Snapshot before = tst::Snapshot::Take();
+    std::printf("\n== Standard installation from the demo share\n");
+    lifecycle::Install<DemoRun>(windows);
+    PrintReport(before.ChangesTo(tst::Snapshot::Take()));
+    if (g_problems) {
+        std::fprintf(stderr, "demo: the installation did not complete as expected (%d problems)\n", g_problems);
+        return 1;
+    }
+    std::printf("\ndemo: the installation completed\n");
+    return 0;
+}
+
+int RunLifecycle(const lifecycle::Windows& windows) {
+    tst::Snapshot start = tst::Snapshot::Take();
+    tst::Snapshot before = start;
+    int number = 0;
+    for (const Step& step : kSteps) {
+        std::printf("\n== %d. %s\n", ++number, step.title);
+        step.run(windows);
+        tst::Snapshot after = tst::Snapshot::Take();
+        std::printf("   What changed:\n");
+        PrintChanges(before.ChangesTo(after));
+        std::fflush(stdout);
+        if (g_problems) {
+            std::fprintf(stderr, "demo: step %d did not go as expected (%d problems)\n", number, g_problems);
+            return 1;
+        }
+        before = after;
+    }
+    std::printf("\n== After the uninstallation, the PC differs from before the installation by:\n");
+    PrintChanges(start.ChangesTo(before));
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: demo_driver.exe <STNIN32.EXE> <output directory>\n");
+    const bool install = argc >= 3 && std::strcmp(argv[1], "install") == 0;
+    const bool life = argc >= 3 && std::strcmp(argv[1], "lifecycle") == 0;
+    const lifecycle::Windows* windows = argc >= 3 ? lifecycle::FindWindows(argv[2]) : nullptr;
+    if ((!install && !life) || !windows || argc > 4) {
+        std::fprintf(stderr, "usage: demo_driver.exe install|lifecycle win95|nt351|nt40 [PICTURES_DIRECTORY]\n");
         return 2;
     }
-    std::string out = argv[2];
-    if (!out.empty() && out.back() != '\\') out += '\\';
-
-    tst::ChildProcess child;
-    child.SetDirectory("F:\\SYSTEM\\");
-    if (!child.Start(argv[1], "", {"PROCESSOR_ARCHITECTURE=x86"})) return Fail(child, "STNIN32.EXE did not start");
-    HWND box = child.WaitForDialog("Telmora installation", kWindowTimeoutMs);
-    if (!box) return Fail(child, "no function box");
-    HWND mainWindow = child.WaitForWindow("TelmoraInstall", kWindowTimeoutMs);
-    if (!mainWindow) return Fail(child, "no main window");
-    Sleep(kPaintSettleMs);
-
-    bool saved = SaveWindowBitmap(mainWindow, out + "main-window.bmp") &&
-                 SaveWindowBitmap(box, out + "function-box.bmp") &&
-                 SaveWindowBitmap(GetDesktopWindow(), out + "screen.bmp");
-    if (!saved) return Fail(child, "screenshots could not be saved");
-
-    // Install, with the server base the program proposes from the share.
-    child.Press(box, IDOK);
-    if (!WaitUntilGone(box)) return Fail(child, "the function box did not close");
-    HWND question = child.WaitForDialog("Telmora installation", kWindowTimeoutMs);
-    if (!question) return Fail(child, "no server question");
-    Sleep(kPaintSettleMs);
-    if (!SaveWindowBitmap(question, out + "server-question.bmp")) return Fail(child, "no screenshot");
-    std::printf("demo: server base proposed: %s\n", child.ControlText(question, IDC_PATH_EDIT).c_str());
-    child.Press(question, IDOK);
-    if (!WaitUntilGone(question)) return Fail(child, "the server question did not close");
-
-    box = child.WaitForDialog("Telmora installation", kWindowTimeoutMs * 4);
-    if (!box) return Fail(child, "the function box did not come back after the installation");
-    Sleep(kPaintSettleMs);
-    SaveWindowBitmap(mainWindow, out + "installed.bmp");
-    child.Press(box, IDC_FUNCTION_QUIT);
-    child.Press(box, IDOK);
-    DWORD exitCode = 1;
-    if (!child.WaitForExit(kWindowTimeoutMs, &exitCode)) return Fail(child, "STNIN32.EXE did not end after Quit");
-    std::printf("demo: STNIN32.EXE installed the client from F:\\SYSTEM\\ and ended with exit code %lu\n",
-                static_cast<unsigned long>(exitCode));
-    PrintSummary();
-    return exitCode == 0 ? 0 : 1;
+    if (argc == 4) {
+        g_pictures = argv[3];
+        if (!g_pictures.empty() && g_pictures.back() != '\\') g_pictures += '\\';
+    }
+    if (!lifecycle::PreparePc(*windows)) {
+        std::fprintf(stderr, "demo: cannot prepare the Wine PC for '%s'\n", argv[2]);
+        return 1;
+    }
+    std::printf("A Wine PC that STNIN32.EXE sees as '%s'\n", argv[2]);
+    return install ? RunInstall(*windows) : RunLifecycle(*windows);
 }

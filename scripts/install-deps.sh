@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when
 # any is missing. Run as root or with sudo available.
+#   install-deps.sh          the build, the display, the native check and the
+#                            tools that make the 32-bit root (scripts/root32.sh)
+#   install-deps.sh wine64   the host's 64-bit Wine with its fonts, for the
+#                            x86_64 build (make test64, or a machine that runs
+#                            no 32-bit programs)
+# Never `dpkg --add-architecture i386` here: 32-bit Wine lives in its own root.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ make
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  googletest
-  clang libclang-rt-14-dev  # the native sanitizer and fuzz check (scripts/native-check.sh)
-  wine wine64 fonts-wine xvfb xauth
-  arch-test debootstrap  # the 32-bit root (scripts/root32.sh)
-  imagemagick x11-utils
-)
+case "${1:-}" in
+  "")
+    packages=(
+      cmake ninja-build g++ make
+      g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+      gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+      googletest
+      clang libclang-rt-14-dev  # the native sanitizer and fuzz check (scripts/native-check.sh)
+      xvfb xauth imagemagick    # the display of the Wine test bed, pictures of it
+      arch-test debootstrap     # the 32-bit root
+    )
+    ;;
+  wine64) packages=(wine wine64 fonts-wine) ;;
+  *) echo "usage: install-deps.sh [wine64]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,7 +7,8 @@
 #                        (emulation, the root, its mounts), print the mode
 #   root32.sh mode       the decision: root (the i686 build in the root) or
 #                        x86_64 (the x86_64 build under the host's 64-bit Wine)
-#   root32.sh describe   one phrase naming the build and the Wine it runs on
+#   root32.sh describe [root|host]
+#                        one phrase naming the build, the Wine it runs on and how
 #   root32.sh bind DIR   make DIR visible at the same path inside the root
 #   root32.sh exec [NAME=value...] CMD ARGS...
 #                        run CMD inside the root with only that environment, in
@@ -171,7 +172,7 @@ ensure() {
   how=$(decide_32bit)
   case "$how" in
     none:*)
-      write_platform "mode=x86_64" "why=${how#none: }" "wine=$(wine --version 2>/dev/null || echo 'not installed')"
+      write_platform "mode=x86_64" "why=${how#none: }"
       ;;
     *)
       make_root
@@ -183,23 +184,25 @@ ensure() {
   field mode
 }
 
+# The phrase for a run in PLACE (root or host; by default where this machine
+# runs the program): which build, under which Wine, and how.
 describe() {
-  local mode how wine
+  local place=${1:-} mode how
   mode=$(field mode)
-  wine=$(field wine)
-  case "$mode" in
-    root)
-      how=$(field how)
-      case "$how" in
-        native) echo "shipped i686 build under 32-bit Wine $wine (natively: this kernel runs 32-bit programs)" ;;
-        emulated*) echo "shipped i686 build under 32-bit Wine $wine (emulated by qemu-i386 ${how#emulated })" ;;
-      esac
-      ;;
-    x86_64)
-      echo "x86_64 build under 64-bit Wine ${wine#wine-} ($(field why); the shipped i686 EXE was not run)"
-      ;;
-    *) echo "nothing (root32.sh ensure has not run)" ;;
-  esac
+  [ -n "$place" ] || place=$([ "$mode" = root ] && echo root || echo host)
+  if [ "$place" = root ]; then
+    how=$(field how)
+    case "$how" in
+      native) echo "shipped i686 build under 32-bit Wine $(field wine) (natively: this kernel runs 32-bit programs)" ;;
+      emulated*) echo "shipped i686 build under 32-bit Wine $(field wine) (emulated by qemu-i386 ${how#emulated })" ;;
+      *) echo "shipped i686 build, but the 32-bit root is not set up (scripts/root32.sh ensure)" ;;
+    esac
+    return 0
+  fi
+  local wine why
+  wine=$(wine --version 2>/dev/null | sed 's/^wine-//; s/ .*//')
+  if [ "$mode" = x86_64 ]; then why=$(field why); else why="asked for: this machine runs the shipped build in the 32-bit root"; fi
+  echo "x86_64 build under 64-bit Wine ${wine:-(not installed)} ($why; the shipped i686 EXE was not run)"
 }
 
 # Whether the root shows the host's DIR at the same path.
@@ -223,9 +226,9 @@ run_in_root() {
 case "${1:-}" in
   ensure) ensure ;;
   mode) field mode ;;
-  describe) describe ;;
+  describe) describe "${2:-}" ;;
   root) echo "$root" ;;
   bind) bind "${2:?usage: root32.sh bind DIR}" ;;
   exec) shift; run_in_root "$@" ;;
-  *) echo "usage: root32.sh ensure|mode|describe|root|bind DIR|exec CMD..." >&2; exit 2 ;;
+  *) echo "usage: root32.sh ensure|mode|describe [root|host]|root|bind DIR|exec CMD..." >&2; exit 2 ;;
 esac

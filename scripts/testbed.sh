@@ -50,13 +50,14 @@ stop_display() {
 }
 
 # Boots the template prefix once: sandboxed HOME, virtual desktop (no 2 s
-# stall when windows hide), no menu builder, the Windows-like [ports] mapping.
-# Wine's own Tahoma and Marlett (Debian's fonts-wine) serve the caption and
-# message fonts and the caption buttons.
+# stall when windows hide), no menu builder, the Windows-like [ports] mapping,
+# and Wine's own TrueType fonts (Debian's fonts-wine) in C:\windows\Fonts:
+# Tahoma for the caption and message fonts, Marlett for the caption buttons.
+# (Debian's Wine does not look for them where fonts-wine puts them.)
 boot_template() {
   local template="$dir/template" stamp version build
   build=$(dirname "$dir")
-  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed3"
+  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed4"
   stamp="$template/.telmora-ready"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
     return 0
@@ -78,6 +79,7 @@ boot_template() {
   reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
   reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\win.ini' \
     /v ports /d 'SYS:Microsoft\Windows NT\CurrentVersion\Ports'
+  wine_in "$build" -- sh -c 'cp /usr/share/wine/fonts/*.ttf "$0"' "$template/prefix/drive_c/windows/Fonts/"
   # Windows NT keeps the 16-bit SYSTEM directory beside SYSTEM32; Wine's
   # prefix has none, so a copy into it would fail where Windows succeeds.
   mkdir -p "$template/prefix/drive_c/windows/system"

@@ -90,6 +90,9 @@ inline bool SetWineVersion(const char* version) {
                            static_cast<DWORD>(lstrlenA(version) + 1)) == ERROR_SUCCESS;
 }
 
+// Makes the Wine PC the Windows that `windows` names, before the first run.
+inline bool PreparePc(const Windows& windows) { return SetWineVersion(windows.wineVersion); }
+
 // On the NT personalities every printer installation ends in question 3348,
 // answered Yes. Before it stops the print spooler the program asks 3332; the
 // spooler service is not running in the test PC, so stopping it fails with
