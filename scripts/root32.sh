@@ -77,6 +77,8 @@ fetch_qemu() {
   local apt=$state/apt-backports mirror
   mirror=$(debian_mirror) || return 1
   as_root mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/parts"
+  # apt downloads as its own user where it can write.
+  if id _apt >/dev/null 2>&1; then as_root chown -R _apt "$apt/archives" "$apt/lists/partial"; fi
   echo "deb $mirror bookworm-backports main" | as_root tee "$apt/sources.list" >/dev/null
   local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
               -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache::Archives=$apt/archives" -q)
@@ -110,7 +112,9 @@ register_qemu() {
 # "none: REASON".
 decide_32bit() {
   host_package arch-test
-  if arch-test -n i386 >/dev/null 2>&1; then echo native; return 0; fi
+  # TELMORA_EMULATE=1 takes the emulated path even where the kernel could run
+  # the root natively, to try that path on such a machine.
+  if [ "${TELMORA_EMULATE:-0}" != 1 ] && arch-test -n i386 >/dev/null 2>&1; then echo native; return 0; fi
   local bin
   if ! bin=$(fetch_qemu); then echo "none: this kernel cannot run 32-bit programs and qemu-user 10 could not be fetched"; return 0; fi
   if ! register_qemu "$bin"; then echo "none: this kernel cannot run 32-bit programs and binfmt_misc is not available"; return 0; fi
