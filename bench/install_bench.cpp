@@ -46,7 +46,9 @@ const char kShare[] = "F:\\";
 const char kConfigFile[] = "C:\\windows\\TELMORA.INI";
 const char kExistingConfig[] =
     "[WORKSTATION]\r\nUserArea: F:\\USERS\\%NAME%\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: F:\\REQUEST\r\n";
-const char kPersonalityKey[] = "Software\\Wine\\AppDefaults\\STNIN32.EXE";
+// The Windows version Wine reports to every program of the PC, so that all
+// four runs start as programs on Windows 95 do.
+const char kPersonalityKey[] = "Software\\Wine";
 const char kWindows95[] = "win95";
 
 // The four kinds of run, in the order of the table.
