@@ -346,11 +346,14 @@ int Summary(const char* resultsFile) {
         for (const Kind& kind : kKinds) {
             if (std::strcmp(kind.name, divisor) == 0) row = &kind;
         }
+        double divisorMedian = series[divisor].samples.Median();
+        char ofMedians[32];
         char median[32];
+        std::snprintf(ofMedians, sizeof ofMedians, "x %.2f",
+                      divisorMedian > 0 ? series["program"].samples.Median() / divisorMedian : 0);
         std::snprintf(median, sizeof median, "x %.2f", ratios.Median());
-        bench::PrintRow({std::string("STNIN32.EXE /Q over ") + row->row,
-                         bench::FormatRatio(series["program"].samples.Median(), series[divisor].samples.Median()),
-                         ratios.ms.empty() ? "-" : median, std::to_string(ratios.ms.size())});
+        bench::PrintRow({std::string("STNIN32.EXE /Q over ") + row->row, ofMedians, ratios.ms.empty() ? "-" : median,
+                         std::to_string(ratios.ms.size())});
     }
     return 0;
 }
