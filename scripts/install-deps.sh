@@ -19,6 +19,7 @@ case "${1:-}" in
       clang libclang-rt-14-dev  # the native sanitizer and fuzz check (scripts/native-check.sh)
       xvfb xauth imagemagick    # the display of the Wine test bed, pictures of it
       arch-test debootstrap     # the 32-bit root
+      nsis                      # makensis: the comparison installer of make bench
     )
     ;;
   wine64) packages=(wine wine64 fonts-wine) ;;

@@ -172,6 +172,10 @@ int TerminateDDE() {
         if (!NextDdeMessage(&msg, start, kAckWaitMs)) return 0;
         if (msg.message == WM_DDE_TERMINATE || msg.message == WM_DDE_ACK) ForgetPartner();
     }
-    BringWindowToTop(g_setup.mainWindow);
+    // The shell's group window may have come up over the main window. A
+    // hidden main window (a quiet run that asked nothing) is not brought up:
+    // there is nothing to see, and activating it would only take the focus
+    // from the window the user works in.
+    if (IsWindowVisible(g_setup.mainWindow)) BringWindowToTop(g_setup.mainWindow);
     return 1;
 }

@@ -201,6 +201,9 @@ int ShowMainWindow(int showCommand) {
 void SetDisplayLine(const char* text, int mode) {
     if (mode == kDisplayProgress || mode == kDisplayBoth) CopyDisplayLine(g_setup.displayProgress, text);
     if (mode == kDisplayTitle || mode == kDisplayBoth) CopyDisplayLine(g_setup.displayTitle, text);
+    // A hidden window (a quiet run before its first question) has nothing on
+    // the screen to repaint; showing it paints the lines as they are then.
+    if (!IsWindowVisible(g_setup.mainWindow)) return;
     InvalidateRect(g_setup.mainWindow, nullptr, TRUE);
     UpdateWindow(g_setup.mainWindow);
 }
