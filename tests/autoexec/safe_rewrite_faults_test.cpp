@@ -392,7 +392,6 @@ void PrepareRun(const Target& target) {
     g_setup.appInstance = instance;
     lstrcpynA(g_setup.autoexecDirectory, target.directory.c_str(), kPathFieldSize);
     lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
-    lstrcpynA(g_bootRoot, "C:\\", kPathFieldSize);
     lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
 }
 
