@@ -188,7 +188,9 @@ int RewriteAutoexec(AutoexecEdit& edit) {
     if (!OpenForRewrite(&edit.input, &edit.output, directory, kAutoexecName)) return 0;
     // The first pass is only needed when its answer can add a line.
     if (AddsQvtlinitLine(edit) && !HasQvtlinitLine(edit.input)) AddQvtlinitLine(edit);
-    std::rewind(edit.input);
+    // A seek, not a rewind: a read error of the first pass stays noted for
+    // the commit, which then keeps the old file.
+    std::fseek(edit.input, 0, SEEK_SET);
     EditLines(edit);
     AppendSpoolerLine(edit);
     return CommitRewrite(edit.input, edit.output, directory, kAutoexecName, edit.changed ? 0 : 1);
