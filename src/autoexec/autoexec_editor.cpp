@@ -60,12 +60,6 @@ int IsQuietUninstall() { return g_setup.uninstallMode && g_setup.quietSwitch; }
 
 int FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-// The directory of AUTOEXEC.BAT: the boot root until the user names another.
-char (&AutoexecDirectory())[kPathFieldSize] {
-    if (g_setup.autoexecDirectory[0] == '\0') text::Copy(g_setup.autoexecDirectory, g_bootRoot);
-    return g_setup.autoexecDirectory;
-}
-
 void WriteLine(FILE* output, const char* line) {
     std::fputs(line, output);
     std::fputs(kLineEnd, output);
@@ -92,7 +86,8 @@ void WarnUnedited(const AutoexecEdit& edit) {
 // Finds AUTOEXEC.BAT's path: asked for, or in a quiet uninstallation the
 // file that is already in the known directory. 0 on Abort or no such file.
 int LocateAutoexec(char (&path)[kPathFieldSize]) {
-    char(&directory)[kPathFieldSize] = AutoexecDirectory();
+    // The boot root (InitWindowsDirectories) until the user names another.
+    char(&directory)[kPathFieldSize] = g_setup.autoexecDirectory;
     if (!IsQuietUninstall() && !AskAutoexecDirectory(directory)) return 0;
     text::Copy(path, directory);
     text::Append(path, kAutoexecName);
@@ -193,7 +188,9 @@ int RewriteAutoexec(AutoexecEdit& edit) {
     if (!OpenForRewrite(&edit.input, &edit.output, directory, kAutoexecName)) return 0;
     // The first pass is only needed when its answer can add a line.
     if (AddsQvtlinitLine(edit) && !HasQvtlinitLine(edit.input)) AddQvtlinitLine(edit);
-    std::rewind(edit.input);
+    // A seek, not a rewind: a read error of the first pass stays noted for
+    // the commit, which then keeps the old file.
+    std::fseek(edit.input, 0, SEEK_SET);
     EditLines(edit);
     AppendSpoolerLine(edit);
     return CommitRewrite(edit.input, edit.output, directory, kAutoexecName, edit.changed ? 0 : 1);

@@ -80,14 +80,18 @@ int EndsWithNoCase(const char* value, const char* ending) {
     return length >= endingLength && StartsWithNoCase(value + length - endingLength, ending);
 }
 
-// Replaces a final `ending` of `value` by `replacement` when the text is
-// longer than the ending; the field is `size` bytes.
+// Replaces a final `ending` of `value` (any case) by `replacement`; the
+// field is `size` bytes.
 void ReplaceEnding(char* value, std::size_t size, const char* ending, const char* replacement) {
-    std::size_t length = std::strlen(value);
-    std::size_t endingLength = std::strlen(ending);
-    if (length <= endingLength || !EndsWithNoCase(value, ending)) return;
-    std::size_t kept = length - endingLength;
+    if (!EndsWithNoCase(value, ending)) return;
+    std::size_t kept = std::strlen(value) - std::strlen(ending);
     text::CopyInto(value + kept, size - kept, replacement);
+}
+
+// The same, only when the text is longer than the ending: a directory that
+// is just SYSTEM\ or %NAME%\ has no base directory in front of it to keep.
+void ReplaceLongerEnding(char* value, std::size_t size, const char* ending, const char* replacement) {
+    if (std::strlen(value) > std::strlen(ending)) ReplaceEnding(value, size, ending, replacement);
 }
 
 void StoreUpperText(char* field, std::size_t size, const char* value, std::size_t limit) {
@@ -262,12 +266,12 @@ int NetworkCodeFromValue(const char* value, std::uint16_t* code) {
 
 void ExpectedServerArea(const char* systemArea, char* serverArea, std::size_t size) {
     text::CopyInto(serverArea, size, systemArea);
-    ReplaceEnding(serverArea, size, kSystemDirectory, kServerDirectory);
+    ReplaceLongerEnding(serverArea, size, kSystemDirectory, kServerDirectory);
 }
 
 void AllUserAreaOf(const char* userArea, char* allUserArea, std::size_t size) {
     text::CopyInto(allUserArea, size, userArea);
-    ReplaceEnding(allUserArea, size, kNamePlaceholder, "");
+    ReplaceLongerEnding(allUserArea, size, kNamePlaceholder, "");
 }
 
 void UserAreaFromAllUserArea(const char* value, char* userArea, std::size_t size) {

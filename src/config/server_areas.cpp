@@ -91,8 +91,10 @@ int SetInstallDefaults(ClientSettings* settings) {
     settings->systemArea[0] = '\0';
     settings->requestArea[0] = '\0';
 
+    // The current directory fills the field (256 characters); a directory
+    // that long keeps its text and goes without the trailing backslash.
     char current[kAreaSize];
-    if (_getcwd(current, kAreaSize - 1) != nullptr) {
+    if (_getcwd(current, kAreaSize) != nullptr) {
         AddTrailingBackslash(current);
         text::UpperCase(current);
         text::Copy(settings->programDir, current);

@@ -49,10 +49,11 @@ const char* ThisArchitectureSubdirectory() {
 }
 
 // The system area of the configuration in use: where the share lies when
-// the caller names no directory. 0 when the configuration cannot be read.
+// the caller names no directory; empty when the file names none (the
+// reader keeps the areas it is given). 0 when the configuration cannot be read.
 int ConfiguredSystemArea(char (&systemArea)[kAreaSize]) {
     if (!LocateConfigFile(kLocateForInstall)) return 0;
-    ClientSettings settings;
+    ClientSettings settings = {};
     if (!ReadConfigFile(g_setup.configDirectory, &settings, kReadNormal)) return 0;
     text::Copy(systemArea, settings.systemArea);
     return 1;

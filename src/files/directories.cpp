@@ -114,6 +114,9 @@ int InitWindowsDirectories() {
     if (!QueryDirectory(&GetSystemDirectoryA, g_systemDirectory, IDS_SYSTEM_DIRECTORY_ERROR)) return 0;
     DeriveSystem16Directory();
     text::Copy(g_bootRoot, kBootRootPath);
+    // AUTOEXEC.BAT is looked for in the boot root until the user names
+    // another directory; each start of a run proposes the boot root again.
+    text::Copy(g_setup.autoexecDirectory, g_bootRoot);
     return 1;
 }
 

@@ -9,7 +9,8 @@ extern char g_systemDirectory[kPathFieldSize];
 extern char g_system16Directory[kPathFieldSize];  // SYSTEM beside SYSTEM32 on NT, else the Windows directory
 extern char g_bootRoot[kPathFieldSize];           // "C:\"
 
-// Fills the four buffers; 0 after showing error 3404 or 3405.
+// Fills the four buffers and sets the run record's directory of
+// AUTOEXEC.BAT to the boot root; 0 after showing error 3404 or 3405.
 int InitWindowsDirectories();
 
 // Checks that `directory` (ending in a backslash) exists, creating it when

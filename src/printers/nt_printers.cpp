@@ -365,8 +365,10 @@ int WinprintIsInstalled() {
     return 0;
 }
 
-// Registers the Multisend driver on the raster driver's files.
-void AddMultisendDriver(const char* driverDirectory, DWORD* errorCode, char (&reason)[kNtReasonSize]) {
+// Registers the Multisend driver on the raster driver's files; 0 when the
+// spooler refused it, also when it gave no error code (the printer would
+// stand on a driver that is not there).
+int AddMultisendDriver(const char* driverDirectory, DWORD* errorCode, char (&reason)[kNtReasonSize]) {
     char driverPath[kDriverDirectorySize];
     char dataFile[kDriverDirectorySize];
     char configurationFile[kDriverDirectorySize];
@@ -381,9 +383,10 @@ void AddMultisendDriver(const char* driverDirectory, DWORD* errorCode, char (&re
     driver.pDriverPath = driverPath;
     driver.pDataFile = dataFile;
     driver.pConfigFile = configurationFile;
-    if (AddPrinterDriverRetry(kLocalServer, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver))) return;
+    if (AddPrinterDriverRetry(kLocalServer, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver))) return 1;
     *errorCode = GetLastError();
     LoadReason(reason, *errorCode != 0 ? IDS_ADD_DRIVER_FAILED : IDS_DRIVER_INSTALL_FAILED);
+    return 0;
 }
 
 // The Multisend printer on its driver, printed through "winprint" when the
@@ -584,8 +587,7 @@ void InstallMultisendPrinter(const char* sourceDirectory, DWORD* errorCode, char
         return;
     }
 
-    AddMultisendDriver(driverDirectory, errorCode, reason);
-    if (*errorCode != 0) return;
+    if (!AddMultisendDriver(driverDirectory, errorCode, reason)) return;
     AddMultisendPrinter(errorCode, reason);
 }
 

@@ -36,13 +36,14 @@ const char kWin95FaxDriverFile[] = "QVPRIN.DRV";
 const char kOldFaxDriverFile[] = "QVTL.DRV";
 const char kWin95MultisendDriverFile[] = "QVPRN95.DRV";
 
+// Drivers are deleted in the spooler's current environment: for this 32-bit
+// program "Windows NT x86", the environment they were installed for.
+char* const kCurrentEnvironment = nullptr;
+
 // What the "ports" lookup returns when the port is not listed.
 const char kNoPortDefault[] = "Error";
 const DWORD kNoPortLength = sizeof kNoPortDefault - 1;
 enum : int { kPortLookupSize = 32 };
-
-// The environment the NT kits and the Multisend driver are installed for.
-const char kNtDriverEnvironment[] = "Windows NT x86";
 
 int DefaultPrinterIsOurs() {
     for (const char* prefix : kOwnDefaultPrinterPrefixes) {
@@ -65,7 +66,7 @@ win::Printer OpenPrinterToDelete(const char* printerName) {
 void RemoveMultisendPrinterNt() {
     win::Printer printer = OpenPrinterToDelete(kMultisendPrinterName);
     if (printer.IsOpen()) DeletePrinter(printer);
-    DeletePrinterDriverA(nullptr, const_cast<char*>(kNtDriverEnvironment), const_cast<char*>(kMultisendDriverName));
+    DeletePrinterDriverA(nullptr, kCurrentEnvironment, const_cast<char*>(kMultisendDriverName));
 }
 
 void DeleteMultisendDataFile(const char* driverDirectory) {
@@ -218,8 +219,7 @@ int RemovePrinterAndDriver(const char* printerName) {
                    (error == ERROR_ACCESS_DENIED && g_ntVersionNumber == kNtVersion40);
         if (!gone) return 0;
     }
-    // The driver is deleted for the environment its kit was installed for.
-    if (g_ntDriverSet) DeletePrinterDriverRetry(nullptr, g_ntDriverSet->environment, g_ntDriverSet->driverName);
+    if (g_ntDriverSet) DeletePrinterDriverRetry(nullptr, kCurrentEnvironment, g_ntDriverSet->driverName);
     return 1;
 }
 

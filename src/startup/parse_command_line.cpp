@@ -76,9 +76,12 @@ void GetOwnDirectory(char (&directory)[kModulePathSize]) {
 }
 
 // Cuts `directory` (ending in a backslash) to its parent; 0 when it has none.
+// The backslash goes whatever stands before it, so a drive root ("R:\")
+// has no parent: the program is then not below a setup directory.
 int CutToParent(char* directory) {
-    if (std::strlen(directory) <= 1) return 1;
-    RemoveTrailingBackslash(directory);
+    std::size_t length = std::strlen(directory);
+    if (length <= 1) return 1;
+    directory[length - 1] = '\0';
     char* lastBackslash = std::strrchr(directory, '\\');
     if (!lastBackslash) return 0;
     lastBackslash[1] = '\0';

@@ -68,7 +68,6 @@ protected:
         text_ = dir_.File("AUTOEXEC.BAT");
         std::string root = dir_.Path();
         lstrcpynA(g_setup.autoexecDirectory, root.c_str(), kPathFieldSize);
-        lstrcpynA(g_bootRoot, "C:\\", kPathFieldSize);
         lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
         lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
     }
@@ -254,9 +253,6 @@ TEST_F(AutoexecEditorTest, QuietUninstallAsksNothing) {
 }
 
 TEST_F(AutoexecEditorTest, UpdateStartupFileAsksOnceForWhatDiffers) {
-    // The directory starts as the boot root.
-    g_setup.autoexecDirectory[0] = '\0';
-    lstrcpynA(g_bootRoot, dir_.Path().c_str(), kPathFieldSize);
     ASSERT_TRUE(tst::WriteFile(text_, kOtherLines));
     driver_.Expect(Prompt(kInstallTitle, {kEdited, "to set the QVTLINIT environment variable",
                                           "and to check for the TSR program QSPOOL.EXE"}));

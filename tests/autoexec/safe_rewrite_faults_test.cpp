@@ -85,6 +85,7 @@ enum class Fault {
     kOldFileLocked,        // held by another handle that shares nothing: not readable
     kTemporaryDirectory,   // a directory has the temporary file's name
     kWriteError,           // fake: a device error on write
+    kFirstReadError,       // fake: a device error on the first read of the old file
     kFullDisk,             // a full 64 KiB drive (fake when none can be mounted)
     kBackupsTaken,         // X.001 to X.999 all exist
     kOldFileOpen,          // held by another handle: it cannot be renamed
@@ -120,6 +121,10 @@ const Row kRows[] = {
     {"AUTOEXEC.BAT: temporary file not creatable", Rewrite::kAutoexec, Fault::kTemporaryDirectory,
      "Unable to create file {temp}"},
     {"AUTOEXEC.BAT: write error", Rewrite::kAutoexec, Fault::kWriteError, "File error modifying file '{name}'"},
+    // The editor reads the old file twice; an error in the first pass still
+    // counts when the second pass has read the file without one.
+    {"AUTOEXEC.BAT: read error in the first pass", Rewrite::kAutoexec, Fault::kFirstReadError,
+     "File error modifying file '{name}'"},
     {"AUTOEXEC.BAT: full disk", Rewrite::kAutoexec, Fault::kFullDisk, "File error modifying file '{name}'"},
     {"AUTOEXEC.BAT: 999 backups taken", Rewrite::kAutoexec, Fault::kBackupsTaken,
      "Too many backup files exist for file {name}"},
@@ -179,6 +184,30 @@ struct FailingWrites {
 
     tst::ImportHook fwrite_;
     tst::ImportHook fputs_;
+};
+
+// The first read of the scope fails as a failing device makes it fail:
+// nothing read, the stream's error indicator set. Later reads work again.
+struct FailingFirstRead {
+    static inline bool s_failed = false;
+    static inline void* s_filbuf = nullptr;
+
+    static int __cdecl Filbuf(FILE* stream) {
+        if (!s_failed) {
+            s_failed = true;
+            stream->_flag |= _IOERR;
+            errno = EIO;
+            return EOF;
+        }
+        return reinterpret_cast<int(__cdecl*)(FILE*)>(s_filbuf)(stream);
+    }
+
+    FailingFirstRead() : hook_(kMsvcrt, "_filbuf", reinterpret_cast<void*>(&Filbuf)) {
+        s_failed = false;
+        s_filbuf = hook_.Original();
+    }
+
+    tst::ImportHook hook_;
 };
 
 // The second rename of a commit (the temporary file to the old name) fails
@@ -330,6 +359,9 @@ public:
         case Fault::kWriteError:
             writes_ = std::make_unique<FailingWrites>(EIO);
             break;
+        case Fault::kFirstReadError:
+            read_ = std::make_unique<FailingFirstRead>();
+            break;
         case Fault::kFullDisk:
             // On the mounted drive the disk is full for real; without one, a
             // write fails as Wine's fwrite fails there: ENOSPC, error set.
@@ -356,6 +388,7 @@ public:
         if (holder_ != -1) _close(holder_);
         holder_ = -1;
         writes_.reset();
+        read_.reset();
         rename_.reset();
         clock_.reset();
         if (fault_ == Fault::kTemporaryDirectory) RemoveDirectoryA(target_.Temporary().c_str());
@@ -366,6 +399,7 @@ private:
     Target target_;
     int holder_ = -1;
     std::unique_ptr<FailingWrites> writes_;
+    std::unique_ptr<FailingFirstRead> read_;
     std::unique_ptr<FailingSecondRename> rename_;
     std::unique_ptr<FastClock> clock_;
 };
@@ -392,7 +426,6 @@ void PrepareRun(const Target& target) {
     g_setup.appInstance = instance;
     lstrcpynA(g_setup.autoexecDirectory, target.directory.c_str(), kPathFieldSize);
     lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
-    lstrcpynA(g_bootRoot, "C:\\", kPathFieldSize);
     lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
 }
 

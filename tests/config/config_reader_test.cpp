@@ -217,6 +217,7 @@ TEST(ConfigValues, ApplyWorkstationValueTable) {
         {kKeyHelp, "TELMORA.HLP", "OLD\\", 0},
         {kKeyUserArea, "c:\\u\\%UserName%", "C:\\U\\%NAME%\\", 0},
         {kKeyUserArea, "c:\\u\\%UserName%\\x", "C:\\U\\%USERNAME%\\X\\", 0},
+        {kKeyUserArea, "%username%", "%NAME%\\", 0},
         {kKeyUserArea, "", "", 0},
         {kKeyLanguage, "", "ENG", 0},
         {kKeyLanguage, "fr", "fr", 0},

@@ -75,6 +75,14 @@ TEST_F(ServerAreasTest, InstallDefaultsFollowTheProgramsDirectory) {
     EXPECT_STREQ(settings_.userArea, "");
     EXPECT_STREQ(settings_.systemArea, "");
     EXPECT_STREQ(settings_.requestArea, "");
+
+    // A current directory of 256 characters is still taken; its backslash no
+    // longer fits the field. ("\\?\" lets Windows create a directory that long.)
+    std::string deep = base + std::string(256 - base.size(), 'D');
+    ASSERT_TRUE(CreateDirectoryA(("\\\\?\\" + deep).c_str(), nullptr));
+    ASSERT_EQ(_chdir(deep.c_str()), 0);
+    EXPECT_EQ(SetInstallDefaults(&settings_), 1);
+    EXPECT_EQ(std::string(settings_.programDir), deep);
     _chdir(saved);
 }
 

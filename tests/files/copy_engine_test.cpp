@@ -34,6 +34,13 @@ using files_test::WithoutBackslash;
 
 const char kLongVersion[] = "7.00 built from the long branch of the sources, revision 12345";
 
+// Leaves `byte` in the stack below the caller's frame, where the locals of
+// the caller's next call will lie.
+__attribute__((noinline)) void FillStack(char byte) {
+    volatile char area[32 * 1024];
+    for (std::size_t i = 0; i < sizeof area; ++i) area[i] = byte;
+}
+
 TEST(ArchitectureSubdirectory, FirstFourBytesCaseSensitive) {
     struct Case {
         const char* value;
@@ -123,6 +130,19 @@ TEST_F(CopyEngineTest, ArchitectureFileOfTheConfiguredSystemArea) {
     EXPECT_EQ(ShareI386(), directory);
     EXPECT_EQ(1, FindArchitectureFile(nullptr, "X.DLL"));
     EXPECT_EQ(0, FindArchitectureFile(nullptr, "Y.DLL"));
+
+    // Without a SystemArea key the area is empty, whatever the memory it is
+    // read into held before: the subdirectory is looked for where the
+    // program runs.
+    PutFile(configDirectory + "TELMORA.INI", "[WORKSTATION]\r\n");
+    char current[MAX_PATH];
+    ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, current));
+    ASSERT_TRUE(SetCurrentDirectoryA(Share().c_str()));
+    FillStack('Q');
+    directory[0] = '\0';
+    EXPECT_EQ(1, FindArchitectureFile(directory, "X.DLL"));
+    EXPECT_STREQ("I386\\", directory);
+    SetCurrentDirectoryA(current);
 }
 
 TEST_F(CopyEngineTest, VersionTextOfTheFirstTranslation) {

@@ -169,8 +169,12 @@ TEST(InitWindowsDirectories, ValuesUnderWine) {
     char system[MAX_PATH];
     ASSERT_NE(0u, GetWindowsDirectoryA(windows, MAX_PATH));
     ASSERT_NE(0u, GetSystemDirectoryA(system, MAX_PATH));
+    // A directory of AUTOEXEC.BAT answered earlier in the run: each new
+    // start (the uninstallation makes one) proposes the boot root again.
+    text::Copy(g_setup.autoexecDirectory, "D:\\EARLIER\\");
 
     ASSERT_EQ(1, InitWindowsDirectories());
+    EXPECT_STREQ("C:\\", g_setup.autoexecDirectory);
     EXPECT_EQ(std::string(windows) + "\\", g_windowsDirectory);
     EXPECT_EQ(std::string(system) + "\\", g_systemDirectory);
     EXPECT_TRUE(text::EqualNoCase("C:\\WINDOWS\\", g_windowsDirectory)) << g_windowsDirectory;

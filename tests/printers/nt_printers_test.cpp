@@ -531,6 +531,26 @@ TEST_F(NtPrinterTest, MultisendPrinterWithoutWinprint) {
     EXPECT_TRUE(driver.AllMet());
 }
 
+// A driver registration that fails without saying why, which Wine's spooler
+// never does.
+BOOL WINAPI FailDriverSilently(LPSTR, DWORD, LPBYTE) {
+    SetLastError(ERROR_SUCCESS);
+    return FALSE;
+}
+
+TEST_F(NtPrinterTest, MultisendDriverFailingWithoutAnErrorCodeMakesNoPrinter) {
+    PutAll(kMultisendFiles);
+    g_setup.quietSwitch = 1;
+    tst::ImportHook hook("WINSPOOL.DRV", "AddPrinterDriverA", reinterpret_cast<void*>(&FailDriverSilently));
+    tst::DialogDriver driver;  // no error code: nothing to ask about
+
+    EXPECT_EQ(1, Install());
+
+    EXPECT_FALSE(prt::PrinterExists(kMultisendPrinterName));
+    EXPECT_EQ(11, pauses_.Calls());  // every attempt at the driver, then no more
+    EXPECT_TRUE(driver.Seen().empty());
+}
+
 TEST_F(NtPrinterTest, ExistingRasterDriverIsKept) {
     // RAS40UI.DLL is missing from the share: the share's RASDDUI.DLL is taken.
     Put("QVPRNNT.DLL");

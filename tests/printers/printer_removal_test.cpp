@@ -69,10 +69,10 @@ RegKeyTable* FaxPortTable() { return PreparePortTable(kNtVersion40, kFaxPort, "F
 
 // What an NT installation leaves: both printers with their drivers, the
 // fax printer's port in "ports" and its port value, its files in the SYSTEM
-// directory and the Multisend data file in the driver directory. Wine makes
-// printers only on drivers of its own environment, so each printer stands on
-// a driver of that environment beside the "Windows NT x86" one that the
-// installation adds; the removal deletes the latter.
+// directory and the Multisend data file in the driver directory. The drivers
+// are those of the spooler's current environment, which the removal deletes:
+// for the shipped 32-bit program "Windows NT x86", the one installation adds;
+// for a 64-bit test build its own, the only one Wine makes printers on.
 struct NtInstallation {
     std::string port;
     std::vector<std::string> systemFiles;
@@ -85,10 +85,7 @@ struct NtInstallation {
           multisendDataFile(DriverDirectory() + "\\QVPRNNT.DLL") {}
 
     void AddPrinters() const {
-        for (const char* driver : {kFaxPrinter, kMultisendDriver}) {
-            ASSERT_TRUE(prt::AddTestDriver(driver, prt::kX86Environment));
-            ASSERT_TRUE(prt::AddTestDriver(driver, nullptr));
-        }
+        for (const char* driver : {kFaxPrinter, kMultisendDriver}) ASSERT_TRUE(prt::AddTestDriver(driver, nullptr));
         ASSERT_TRUE(prt::AddTestPrinter(kFaxPrinter, kFaxPrinter, port.c_str()));
         ASSERT_TRUE(prt::AddTestPrinter(kMultisendPrinter, kMultisendDriver, port.c_str()));
     }
@@ -114,13 +111,13 @@ struct NtInstallation {
     }
     void ExpectMultisendGone() const {
         EXPECT_FALSE(prt::PrinterExists(kMultisendPrinter));
-        EXPECT_FALSE(prt::DriverInstalled(prt::kX86Environment, kMultisendDriver));
+        EXPECT_FALSE(prt::DriverInstalled(nullptr, kMultisendDriver));
         EXPECT_FALSE(tst::FileExists(multisendDataFile));
     }
     void ExpectNothingLeft() const {
         ExpectMultisendGone();
         EXPECT_FALSE(prt::PrinterExists(kFaxPrinter));
-        EXPECT_FALSE(prt::DriverInstalled(prt::kX86Environment, kFaxPrinter));
+        EXPECT_FALSE(prt::DriverInstalled(nullptr, kFaxPrinter));
         EXPECT_FALSE(prt::PortListed(port.c_str()));
         EXPECT_EQ(RegistryTableExists(FaxPortTable()), 0);
         for (const std::string& file : systemFiles) EXPECT_FALSE(tst::FileExists(file)) << file;
@@ -185,7 +182,6 @@ TEST_F(PrinterRemoval, NtWithoutAFaxPrinterAsksNothingAndLeavesTheSpoolerAlone) 
     tst::FakeWindowsVersion version(tst::kWindowsNT40);
     tst::TempDirectory logArea;
     NtInstallation installed(logArea.Path());
-    ASSERT_TRUE(prt::AddTestDriver(kMultisendDriver, prt::kX86Environment));
     ASSERT_TRUE(prt::AddTestDriver(kMultisendDriver, nullptr));
     ASSERT_TRUE(prt::AddTestPrinter(kMultisendPrinter, kMultisendDriver, installed.port.c_str()));
     ASSERT_TRUE(tst::WriteFile(installed.multisendDataFile, "data"));
@@ -211,7 +207,7 @@ TEST_F(PrinterRemoval, NtKeepsTheFaxPrinterWhenTheSpoolerMustKeepRunning) {
     EXPECT_TRUE(driver.AllMet());
     EXPECT_TRUE(prt::PortListed(installed.port.c_str()));
     EXPECT_TRUE(prt::PrinterExists(kFaxPrinter));
-    EXPECT_TRUE(prt::DriverInstalled(prt::kX86Environment, kFaxPrinter));
+    EXPECT_TRUE(prt::DriverInstalled(nullptr, kFaxPrinter));
     EXPECT_TRUE(installed.FaxPrinterFilesThere());
     EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 0);
     installed.ExpectMultisendGone();  // removed before the question
@@ -275,7 +271,7 @@ TEST_F(PrinterRemoval, APrinterThatCannotBeOpenedStillLosesItsDriverWhenGoneOrOn
         SCOPED_TRACE(testing::Message() << std::hex << c.version << std::dec << " error " << c.openError);
         tst::FakeWindowsVersion version(c.version);
         ASSERT_EQ(PrepareNtFaxPrinter(kFaxPort, kFaxPrinter, 0), 1);
-        ASSERT_TRUE(prt::AddTestDriver(kFaxPrinter, prt::kX86Environment));
+        ASSERT_TRUE(prt::AddTestDriver(kFaxPrinter, nullptr));
         g_openError = c.openError;
         {
             prt::SleepCounter sleeps;
@@ -286,7 +282,7 @@ TEST_F(PrinterRemoval, APrinterThatCannotBeOpenedStillLosesItsDriverWhenGoneOrOn
             }
             EXPECT_EQ(RemovePrinterAndDriver(kFaxPrinter), c.result);
         }
-        EXPECT_EQ(prt::DriverInstalled(prt::kX86Environment, kFaxPrinter), c.result == 0);
+        EXPECT_EQ(prt::DriverInstalled(nullptr, kFaxPrinter), c.result == 0);
         DeleteDriverEverywhere(kFaxPrinter);
     }
     EXPECT_EQ(RemovePrinterAndDriver(""), 1);
@@ -297,11 +293,11 @@ TEST_F(PrinterRemoval, Nt351RemovalAlsoDeletesTheListedPort) {
     ASSERT_EQ(PrepareNtFaxPrinter(kFaxPort, kFaxPrinter, 0), 1);
     ASSERT_EQ(SaveRegistryTable(PreparePortTable(kNtVersion351, kFaxPort, "localmon")), 1);
     ASSERT_TRUE(prt::PortListed(kFaxPort));  // the NT 3.51 port list is the "ports" section
-    ASSERT_TRUE(prt::AddTestDriver(kFaxPrinter, prt::kX86Environment));
+    ASSERT_TRUE(prt::AddTestDriver(kFaxPrinter, nullptr));
 
     EXPECT_EQ(RemoveFaxPrinterNt("Telmora.spl:", kFaxPrinter), 1);
     EXPECT_FALSE(prt::PortListed(kFaxPort));
-    EXPECT_FALSE(prt::DriverInstalled(prt::kX86Environment, kFaxPrinter));
+    EXPECT_FALSE(prt::DriverInstalled(nullptr, kFaxPrinter));
 }
 
 TEST_F(PrinterRemoval, SystemFilesAlreadyGoneAreFineButALockedOneStopsTheRemoval) {

@@ -132,10 +132,21 @@ TEST(FindSetupDirectory, FindsTheLauncherAboveTheProgram) {
     EXPECT_TRUE(driver.Seen().empty());
 }
 
-TEST(FindSetupDirectory, EmptyWithoutTheLauncher) {
+TEST(FindSetupDirectory, EmptyWithoutTheLauncherOrAtADriveRoot) {
     tst::DialogDriver driver;
     Share share(false);
     EXPECT_EQ("", SetupDirectoryFor(share.programPath));
+
+    // Run from a drive root there is no directory above the program's own,
+    // even with the launcher beside it. (The C: drive is the test run's own
+    // scratch Wine PC.)
+    const std::string program = "C:\\STNIN32.EXE";
+    const std::string launcher = "C:\\STNINST.EXE";
+    ASSERT_TRUE(tst::WriteFile(program, "MZ"));
+    ASSERT_TRUE(tst::WriteFile(launcher, "MZ"));
+    EXPECT_EQ("", SetupDirectoryFor(program));
+    DeleteFileA(program.c_str());
+    DeleteFileA(launcher.c_str());
     EXPECT_TRUE(driver.Seen().empty());
 }
 
