@@ -50,13 +50,13 @@ stop_display() {
 }
 
 # Boots the template prefix once: sandboxed HOME, virtual desktop (no 2 s
-# stall when windows hide), no menu builder, the Windows-like [ports] mapping.
-# Wine's own Tahoma and Marlett (Debian's fonts-wine) serve the caption and
-# message fonts and the caption buttons.
+# stall when windows hide), no menu builder, the Windows-like [ports] mapping,
+# and Wine's own Tahoma and Marlett (Debian's fonts-wine) in C:\windows\Fonts
+# for the caption and message fonts and the caption buttons.
 boot_template() {
   local template="$dir/template" stamp version build
   build=$(dirname "$dir")
-  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed3"
+  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed4"
   stamp="$template/.telmora-ready"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
     return 0
@@ -81,6 +81,11 @@ boot_template() {
   # Windows NT keeps the 16-bit SYSTEM directory beside SYSTEM32; Wine's
   # prefix has none, so a copy into it would fail where Windows succeeds.
   mkdir -p "$template/prefix/drive_c/windows/system"
+  # Debian's Wine 8 looks for its own fonts in "<data dir>\../fonts", a name
+  # Wine's file system refuses, so without a copy where Windows keeps them no
+  # font answers the "MS Shell Dlg" (Tahoma) of the caption and message fonts.
+  wine_in "$build" -- cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
+    /usr/share/wine/fonts/marlett.ttf "$template/prefix/drive_c/windows/Fonts/"
   wine_in "$build" "${env[@]}" -- wineserver -k || true
   wine_in "$build" "${env[@]}" -- wineserver -w || true
   echo "$version" >"$stamp"
