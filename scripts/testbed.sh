@@ -56,7 +56,7 @@ stop_display() {
 boot_template() {
   local template="$dir/template" stamp version build
   build=$(dirname "$dir")
-  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed4"
+  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed5"
   stamp="$template/.telmora-ready"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
     return 0
@@ -78,6 +78,9 @@ boot_template() {
   reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
   reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\win.ini' \
     /v ports /d 'SYS:Microsoft\Windows NT\CurrentVersion\Ports'
+  # A program that crashes ends with Wine's backtrace on its output instead
+  # of waiting for someone to close the crash dialog.
+  reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   # Windows NT keeps the 16-bit SYSTEM directory beside SYSTEM32; Wine's
   # prefix has none, so a copy into it would fail where Windows succeeds.
   mkdir -p "$template/prefix/drive_c/windows/system"
