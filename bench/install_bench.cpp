@@ -1,6 +1,6 @@
 // A whole quiet installation from the demo share on the Windows 95
 // personality (F:\SYSTEM\WIN32\STNIN32.EXE /Q in F:\SYSTEM\, with a
-// TELMORA.INI whose areas pass, PROCESSOR_ARCHITECTURE=x86), against a
+// TELMORA.INI whose areas pass, on an x86 PC), against a
 // plain CopyFileA loop over the files that installation copies from the
 // share; and the installation's peak working set.
 //
@@ -21,6 +21,7 @@
 #include "bench_support.h"
 #include "support/process_driver.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ public:
         tst::ChildProcess child;
         child.SetDirectory(kSetupDirectory);
         double start = bench::NowMs();
-        if (!child.Start(kProgram, "/Q", {"PROCESSOR_ARCHITECTURE=x86"})) return Failed(child, "no start");
+        if (!child.Start(kProgram, "/Q", tst::X86ChildEnvironment())) return Failed(child, "no start");
         HANDLE process = bench::OpenForWatching(child.ProcessId());
         DWORD id = child.ProcessId();
         unsigned long long polledPeak = 0;

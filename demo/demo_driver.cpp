@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/process_driver.h"
+#include "support/x86_pc.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
 
     tst::ChildProcess child;
     child.SetDirectory("F:\\SYSTEM\\");
-    if (!child.Start(argv[1], "", {"PROCESSOR_ARCHITECTURE=x86"})) return Fail(child, "STNIN32.EXE did not start");
+    if (!child.Start(argv[1], "", tst::X86ChildEnvironment())) return Fail(child, "STNIN32.EXE did not start");
     HWND box = child.WaitForDialog("Telmora installation", kWindowTimeoutMs);
     if (!box) return Fail(child, "no function box");
     HWND mainWindow = child.WaitForWindow("TelmoraInstall", kWindowTimeoutMs);

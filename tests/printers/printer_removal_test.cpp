@@ -26,6 +26,7 @@
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -69,10 +70,7 @@ RegKeyTable* FaxPortTable() { return PreparePortTable(kNtVersion40, kFaxPort, "F
 
 // What an NT installation leaves: both printers with their drivers, the
 // fax printer's port in "ports" and its port value, its files in the SYSTEM
-// directory and the Multisend data file in the driver directory. Wine makes
-// printers only on drivers of its own environment, so each printer stands on
-// a driver of that environment beside the "Windows NT x86" one that the
-// installation adds; the removal deletes the latter.
+// directory and the Multisend data file in the driver directory.
 struct NtInstallation {
     std::string port;
     std::vector<std::string> systemFiles;
@@ -87,7 +85,6 @@ struct NtInstallation {
     void AddPrinters() const {
         for (const char* driver : {kFaxPrinter, kMultisendDriver}) {
             ASSERT_TRUE(prt::AddTestDriver(driver, prt::kX86Environment));
-            ASSERT_TRUE(prt::AddTestDriver(driver, nullptr));
         }
         ASSERT_TRUE(prt::AddTestPrinter(kFaxPrinter, kFaxPrinter, port.c_str()));
         ASSERT_TRUE(prt::AddTestPrinter(kMultisendPrinter, kMultisendDriver, port.c_str()));
@@ -129,7 +126,7 @@ struct NtInstallation {
 
 void DeleteDriverEverywhere(const char* name) {
     DeletePrinterDriverA(nullptr, const_cast<char*>(prt::kX86Environment), const_cast<char*>(name));
-    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name));
+    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name));  // the Windows 95 tests' own-environment one
 }
 
 void DeletePrinterIfThere(const char* name) {
@@ -165,6 +162,7 @@ protected:
 };
 
 TEST_F(PrinterRemoval, NtRemovesBothPrintersAndEverythingTheyBroughtAfterOneQuestion) {
+    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
     tst::FakeWindowsVersion version(tst::kWindowsNT40);
     tst::TempDirectory logArea;
     NtInstallation installed(logArea.Path());
@@ -182,11 +180,11 @@ TEST_F(PrinterRemoval, NtRemovesBothPrintersAndEverythingTheyBroughtAfterOneQues
 }
 
 TEST_F(PrinterRemoval, NtWithoutAFaxPrinterAsksNothingAndLeavesTheSpoolerAlone) {
+    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
     tst::FakeWindowsVersion version(tst::kWindowsNT40);
     tst::TempDirectory logArea;
     NtInstallation installed(logArea.Path());
     ASSERT_TRUE(prt::AddTestDriver(kMultisendDriver, prt::kX86Environment));
-    ASSERT_TRUE(prt::AddTestDriver(kMultisendDriver, nullptr));
     ASSERT_TRUE(prt::AddTestPrinter(kMultisendPrinter, kMultisendDriver, installed.port.c_str()));
     ASSERT_TRUE(tst::WriteFile(installed.multisendDataFile, "data"));
     tst::CountingFake<SC_HANDLE, LPCSTR, LPCSTR, DWORD> serviceManager("ADVAPI32.dll", "OpenSCManagerA", nullptr);
@@ -200,6 +198,7 @@ TEST_F(PrinterRemoval, NtWithoutAFaxPrinterAsksNothingAndLeavesTheSpoolerAlone) 
 }
 
 TEST_F(PrinterRemoval, NtKeepsTheFaxPrinterWhenTheSpoolerMustKeepRunning) {
+    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
     tst::FakeWindowsVersion version(tst::kWindowsNT40);
     tst::TempDirectory logArea;
     NtInstallation installed(logArea.Path());
@@ -225,6 +224,7 @@ BOOL WINAPI RefuseDeletePrinter(HANDLE) {
 }
 
 TEST_F(PrinterRemoval, NtAFaxPrinterThatCannotBeDeletedIsReportedInEveryRemovalOfTheRun) {
+    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
     tst::FakeWindowsVersion version(tst::kWindowsNT40);
     tst::TempDirectory logArea;
     NtInstallation installed(logArea.Path());
@@ -337,9 +337,7 @@ TEST_F(PrinterRemoval, TheSpoolerQuestionIsAskedOnceForARemovalAndTheInstallatio
     installed.AddPort();
     ASSERT_TRUE(CreateDirectoryA(distribution.File("I386").c_str(), nullptr));
     ASSERT_TRUE(tst::WriteFile(distribution.File("I386\\QVPRNNT.DLL"), "multisend"));
-    const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
-    const std::string previousArchitecture = architecture ? architecture : "";
-    _putenv("PROCESSOR_ARCHITECTURE=x86");
+    tst::X86Processor x86;
 
     prt::SleepCounter sleeps;
     tst::DialogDriver driver;
@@ -352,7 +350,6 @@ TEST_F(PrinterRemoval, TheSpoolerQuestionIsAskedOnceForARemovalAndTheInstallatio
                       {IDYES, IDNO})
                       .Press(IDYES));
     EXPECT_EQ(InstallFaxPrinters(distribution.Path().c_str(), logArea.Path().c_str()), 1);
-    _putenv(("PROCESSOR_ARCHITECTURE=" + previousArchitecture).c_str());
 
     EXPECT_TRUE(driver.AllMet());
     int questions = 0;
