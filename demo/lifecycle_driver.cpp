@@ -185,7 +185,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: lifecycle_driver.exe [win95|nt351|nt40]\n");
         return 2;
     }
-    if (!lifecycle::SetWineVersion(windows->wineVersion)) {
+    if (!lifecycle::SetWineVersion(windows->wineVersion) ||
+        (windows->family == lifecycle::kWindowsNTFamily && !lifecycle::StartSpooler())) {
         std::fprintf(stderr, "lifecycle demo: cannot prepare the Wine PC for '%s'\n", name);
         return 1;
     }

@@ -354,28 +354,6 @@ TEST_F(NtPrinterTest, FirstInstallationOnNt40) {
     EXPECT_EQ(prt::SpoolerState(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
-TEST_F(NtPrinterTest, FirstInstallationOnNt351) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    tst::FakeWindowsVersion nt351(tst::kWindowsNT351);
-    PutCompleteShare();
-    tst::CountingFake<BOOL, LPSTR, DWORD, LPBYTE> monitor("WINSPOOL.DRV", "AddMonitorA", FALSE);
-    g_setup.quietSwitch = 1;  // no question about the spooler
-    tst::DialogDriver driver;
-
-    EXPECT_EQ(1, Install());
-    EXPECT_TRUE(driver.AllMet());
-
-    EXPECT_EQ("", MachineValue(kNt351PortKey, kPort));
-    EXPECT_EQ(kMissing, MachineValue(kNt40PortKey, kPort));
-    EXPECT_EQ(0, monitor.Calls());
-    EXPECT_EQ("share imgfx3pr.dll", Content(PrintProcessorDirectory() + "imgfx3pr.dll"));
-    EXPECT_EQ("share imgfb3dr.dll", Content(DriverDirectory() + "imgfb3dr.dll"));
-    EXPECT_FALSE(tst::FileExists(kSystem + std::string("imgfb4mn.dll")));
-    EXPECT_TRUE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_EQ("share RAS351.DLL", Content(DriverDirectory() + "RASDD.DLL"));
-    EXPECT_TRUE(prt::PrinterExists(kMultisendPrinterName));
-}
-
 TEST_F(NtPrinterTest, ReinstallationRewritesOnlyTheKitFiles) {
     if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
     PutCompleteShare();

@@ -114,14 +114,6 @@ struct NtInstallation {
         EXPECT_FALSE(prt::DriverInstalled(prt::kX86Environment, kMultisendDriver));
         EXPECT_FALSE(tst::FileExists(multisendDataFile));
     }
-    void ExpectNothingLeft() const {
-        ExpectMultisendGone();
-        EXPECT_FALSE(prt::PrinterExists(kFaxPrinter));
-        EXPECT_FALSE(prt::DriverInstalled(prt::kX86Environment, kFaxPrinter));
-        EXPECT_FALSE(prt::PortListed(port.c_str()));
-        EXPECT_EQ(RegistryTableExists(FaxPortTable()), 0);
-        for (const std::string& file : systemFiles) EXPECT_FALSE(tst::FileExists(file)) << file;
-    }
 };
 
 void DeleteDriverEverywhere(const char* name) {
@@ -160,24 +152,6 @@ protected:
         }
     }
 };
-
-TEST_F(PrinterRemoval, NtRemovesBothPrintersAndEverythingTheyBroughtAfterOneQuestion) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    tst::FakeWindowsVersion version(tst::kWindowsNT40);
-    tst::TempDirectory logArea;
-    NtInstallation installed(logArea.Path());
-    installed.AddAll();
-    prt::SleepCounter sleeps;
-    tst::DialogDriver driver;
-    driver.Expect(tst::MessageBoxExpect("Telmora", prt::kSpoolerPrompt, {IDOK, IDCANCEL}).Press(IDOK));
-
-    EXPECT_EQ(RemoveFaxPrinters(logArea.Path().c_str()), 1);
-    EXPECT_TRUE(driver.AllMet());
-    installed.ExpectNothingLeft();
-    EXPECT_EQ(g_ntPrinterFlags.faxRemovalFailed, 0);
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 1);
-    EXPECT_EQ(sleeps.Calls(), 0);  // every driver went at the first attempt
-}
 
 TEST_F(PrinterRemoval, NtWithoutAFaxPrinterAsksNothingAndLeavesTheSpoolerAlone) {
     if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
