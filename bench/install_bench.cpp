@@ -1,6 +1,6 @@
 // A whole quiet installation from the demo share on the Windows 95
 // personality (F:\SYSTEM\WIN32\STNIN32.EXE /Q in F:\SYSTEM\, with a
-// TELMORA.INI whose areas pass, PROCESSOR_ARCHITECTURE=x86), side by side
+// TELMORA.INI whose areas pass, on an x86 PC), side by side
 // with an NSIS installer that does the same job (bench/telmora.nsi), a plain
 // CopyFileA loop over the files the installation copies from the share, and
 // a minimal window program.
@@ -34,6 +34,7 @@
 #include "support/process_driver.h"
 #include "support/snapshot.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ ChildRun RunChild(const std::string& program, const std::string& arguments) {
     tst::ChildProcess child;
     child.SetDirectory(kSetupDirectory);
     double start = bench::NowMs();
-    if (!child.Start(program, arguments, {"PROCESSOR_ARCHITECTURE=x86"})) {
+    if (!child.Start(program, arguments, tst::X86ChildEnvironment())) {
         run.failure = "no start: " + child.Describe();
         return run;
     }

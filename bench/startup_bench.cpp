@@ -12,6 +12,7 @@
 
 #include "bench_support.h"
 #include "support/process_driver.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ bool TimeStart(const std::string& program, const char* directory, const char* wi
     tst::ChildProcess child;
     if (directory) child.SetDirectory(directory);
     double start = bench::NowMs();
-    if (!child.Start(program, "", {"PROCESSOR_ARCHITECTURE=x86"})) {
+    if (!child.Start(program, "", tst::X86ChildEnvironment())) {
         std::fprintf(stderr, "%s\n", child.Describe().c_str());
         return false;
     }

@@ -23,6 +23,7 @@
 #include "lifecycle/lifecycle_steps.h"
 #include "support/process_driver.h"
 #include "support/snapshot.h"
+#include "support/x86_pc.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -132,7 +133,7 @@ public:
     explicit DemoRun(const std::string& arguments) {
         std::printf("   STNIN32.EXE %s\n", arguments.c_str());
         child_.SetDirectory(lifecycle::kSetupDirectory);
-        started_ = child_.Start(kProgram, arguments);
+        started_ = child_.Start(kProgram, arguments, tst::X86ChildEnvironment());
         if (!started_) Problem("STNIN32.EXE did not start");
     }
 

@@ -53,11 +53,10 @@ stop_display() {
 # stall when windows hide), no menu builder, the Windows-like [ports] mapping,
 # and Wine's own TrueType fonts (Debian's fonts-wine) in C:\windows\Fonts:
 # Tahoma for the caption and message fonts, Marlett for the caption buttons.
-# (Debian's Wine does not look for them where fonts-wine puts them.)
 boot_template() {
   local template="$dir/template" stamp version build
   build=$(dirname "$dir")
-  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed4"
+  version="$(wine_version "$build" || echo unknown)-$(wine_place "$build")-bed5"
   stamp="$template/.telmora-ready"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$version" ]; then
     return 0
@@ -79,10 +78,17 @@ boot_template() {
   reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
   reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping\win.ini' \
     /v ports /d 'SYS:Microsoft\Windows NT\CurrentVersion\Ports'
-  wine_in "$build" -- sh -c 'cp /usr/share/wine/fonts/*.ttf "$0"' "$template/prefix/drive_c/windows/Fonts/"
+  # A program that crashes ends with Wine's backtrace on its output instead
+  # of waiting for someone to close the crash dialog.
+  reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   # Windows NT keeps the 16-bit SYSTEM directory beside SYSTEM32; Wine's
   # prefix has none, so a copy into it would fail where Windows succeeds.
   mkdir -p "$template/prefix/drive_c/windows/system"
+  # Debian's Wine 8 looks for its own fonts in "<data dir>\../fonts", a name
+  # Wine's file system refuses, so without a copy where Windows keeps them no
+  # font answers the "MS Shell Dlg" (Tahoma) of the caption and message fonts.
+  wine_in "$build" -- cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
+    /usr/share/wine/fonts/marlett.ttf "$template/prefix/drive_c/windows/Fonts/"
   wine_in "$build" "${env[@]}" -- wineserver -k || true
   wine_in "$build" "${env[@]}" -- wineserver -w || true
   echo "$version" >"$stamp"

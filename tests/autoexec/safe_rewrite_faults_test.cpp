@@ -260,7 +260,9 @@ struct FastClock {
 // ---------------------------------------------------------------------------
 // A full disk: a 64 KiB tmpfs mounted on the Linux side and mapped as E:.
 
-using UnixSpawn = LONG(CDECL*)(char* const argv[], int wait);
+// Wine's own call into the Unix side. On 32-bit x86 it pops its arguments
+// itself (stdcall); called as cdecl, the stack is off after it returns.
+using UnixSpawn = LONG(WINAPI*)(char* const argv[], int wait);
 
 bool RunUnixShell(const char* script) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");

@@ -50,10 +50,6 @@ void SetDirectory(char* buffer, const std::string& directory) {
 void ScratchPc::SetUp() {
     savedSetup_ = g_setup;
     for (int i = 0; i < 3; ++i) std::memcpy(savedDirectories_[i], kDirectoryBuffers[i], kPathFieldSize);
-    const char* architecture = std::getenv(kArchitectureVariable);
-    hadArchitecture_ = architecture != nullptr;
-    savedArchitecture_ = architecture ? architecture : "";
-    SetArchitecture("x86");
 
     g_setup = SetupContext();
     g_setup.appInstance = GetModuleHandleA(nullptr);
@@ -71,7 +67,6 @@ void ScratchPc::SetUp() {
 void ScratchPc::TearDown() {
     g_setup = savedSetup_;
     for (int i = 0; i < 3; ++i) std::memcpy(kDirectoryBuffers[i], savedDirectories_[i], kPathFieldSize);
-    SetArchitecture(hadArchitecture_ ? savedArchitecture_.c_str() : nullptr);
 }
 
 void SetArchitecture(const char* value) {

@@ -15,6 +15,7 @@
 #include "support/dialog_driver.h"
 #include "support/process_driver.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace files_test {
 
@@ -23,8 +24,8 @@ extern const char kErrorCaption[];
 extern const char kWarningCaption[];
 extern const char kIgnoreSuffix[];  // " - Ignore error and continue?"
 
-// The run record, the directory buffers and PROCESSOR_ARCHITECTURE ("x86")
-// set to scratch directories for each test, and put back afterwards.
+// The run record and the directory buffers set to scratch directories for
+// each test, on an x86 PC, and put back afterwards.
 class ScratchPc : public testing::Test {
 protected:
     void SetUp() override;
@@ -43,8 +44,7 @@ private:
     tst::TempDirectory root_;
     SetupContext savedSetup_;
     char savedDirectories_[3][kPathFieldSize];
-    std::string savedArchitecture_;
-    bool hadArchitecture_ = false;
+    tst::X86Processor x86_;
 };
 
 // Sets PROCESSOR_ARCHITECTURE; null removes it.

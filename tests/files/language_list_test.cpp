@@ -16,6 +16,7 @@
 #include "files/language_list.h"
 #include "support/dialog_driver.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 
@@ -73,9 +74,6 @@ void Touch(const tst::TempDirectory& dir, const char* name) { ASSERT_TRUE(tst::W
 class LanguageListTest : public testing::Test {
 protected:
     void SetUp() override {
-        const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
-        savedArchitecture_ = architecture ? architecture : "";
-        _putenv_s("PROCESSOR_ARCHITECTURE", "x86");
         HINSTANCE instance = g_setup.appInstance;
         g_setup = SetupContext();
         g_setup.appInstance = instance;
@@ -84,7 +82,6 @@ protected:
         text::Copy(g_setup.setupDirectory, dir_.Path().c_str());
         ASSERT_TRUE(CreateDirectoryA(dir_.File("I386").c_str(), nullptr));
     }
-    void TearDown() override { _putenv_s("PROCESSOR_ARCHITECTURE", savedArchitecture_.c_str()); }
 
     // Asks the language question with `current` offered; checks the list
     // and its selection, picks `pick` (or keeps the selection) and returns
@@ -106,7 +103,7 @@ protected:
     }
 
     tst::TempDirectory dir_;
-    std::string savedArchitecture_;
+    tst::X86Processor x86_;
 };
 
 TEST_F(LanguageListTest, EnglishIsAlwaysListed) {

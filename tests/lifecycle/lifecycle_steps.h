@@ -51,7 +51,7 @@ const Texts kEnglish = {
     "What function do you want to perform?",
     "Error!",
     "Workstation setup is about to stop the print spooler.\nThis may affect current printing.\nClick OK to continue.",
-    "Unable to install Telmora Multisend Printer.\n (1062)\n - Ignore error and continue?",
+    "Unable to install Telmora Multisend Printer.\n (87)\n - Ignore error and continue?",
 };
 
 const Texts kGerman = {
@@ -59,7 +59,7 @@ const Texts kGerman = {
     "Welche Funktion m",  // ...öchten Sie ausführen?
     "Fehler!",
     "Klicken Sie auf OK, um fortzufahren.",
-    "Telmora Multisend Printer kann nicht installiert werden.\n (1062)\n - Fehler ignorieren und fortfahren?",
+    "Telmora Multisend Printer kann nicht installiert werden.\n (87)\n - Fehler ignorieren und fortfahren?",
 };
 
 enum Family { kWindows95Family, kWindowsNTFamily };
@@ -90,17 +90,39 @@ inline bool SetWineVersion(const char* version) {
                            static_cast<DWORD>(lstrlenA(version) + 1)) == ERROR_SUCCESS;
 }
 
-// Makes the Wine PC the Windows that `windows` names, before the first run.
-inline bool PreparePc(const Windows& windows) { return SetWineVersion(windows.wineVersion); }
+// A Windows NT PC has its print spooler service running. Wine's stops
+// whenever its server starts again; this starts it through the service
+// control manager and waits (at most five seconds) until it runs.
+inline bool StartSpooler() {
+    const int kSteps = 250;
+    const DWORD kStepMs = 20;
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? OpenServiceA(manager, "spooler", SERVICE_START | SERVICE_QUERY_STATUS) : nullptr;
+    SERVICE_STATUS status = {};
+    bool running = false;
+    if (service && (StartServiceA(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)) {
+        for (int step = 0; step < kSteps && !running; ++step) {
+            running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+            if (!running) Sleep(kStepMs);
+        }
+    }
+    if (service) CloseServiceHandle(service);
+    if (manager) CloseServiceHandle(manager);
+    return running;
+}
 
-// On the NT personalities every printer installation ends in question 3348,
-// answered Yes. Before it stops the print spooler the program asks 3332; the
-// spooler service is not running in the test PC, so stopping it fails with
-// 1062 (ERROR_SERVICE_NOT_ACTIVE), no printer work is done, and the program
-// offers to go on without the Multisend printer. Starting the service would
-// not get further: 64-bit Wine cannot make a printer on the kit's
-// "Windows NT x86" driver. Yes goes on without the printers, as a user at
-// such a PC would; the printer tests cover the NT printers in-process.
+// Makes the Wine PC the Windows that `windows` names, before the first run:
+// its version, and on Windows NT a running spooler.
+inline bool PreparePc(const Windows& windows) {
+    return SetWineVersion(windows.wineVersion) && (windows.family != kWindowsNTFamily || StartSpooler());
+}
+
+// On the NT personalities every printer installation asks 3332 before it
+// stops the print spooler (once per run), installs the fax printer through
+// the spooler, and ends in question 3348 about the Multisend printer,
+// answered Yes: Wine's AddPrinterA refuses a printer without a data type
+// with 87 (ERROR_INVALID_PARAMETER), after the 11 attempts of the retry,
+// where Windows NT takes the print processor's default, "RAW".
 template <class Run>
 void AnswerNtPrinterQuestions(Run& run, const Windows& windows, const Texts& texts) {
     if (windows.family != kWindowsNTFamily) return;
@@ -175,6 +197,8 @@ void Uninstall(const Windows& windows) {
     Run run(windows.uninstallWithSwitch ? "/X" : "");
     if (!windows.uninstallWithSwitch) run.Choose(IDC_FUNCTION_UNINSTALL, kGerman.title, kGerman.functionQuestion);
     run.Answer(kCaption, "Telmora-Client wirklich deinstallieren?", IDOK);
+    // The removal finds the fax printer and its port: the spooler is stopped again.
+    if (windows.family == kWindowsNTFamily) run.Answer(kCaption, kGerman.spoolerPrompt, IDOK);
     if (windows.family == kWindows95Family) {
         run.Answer("Telmora Client-Deinstallation", "AUTOEXEC.BAT muss bearbeitet werden,", IDC_ANSWER_YES);
         HWND where = run.Expect("Telmora-Deinstallation", "Wo befindet sich AUTOEXEC.BAT?");

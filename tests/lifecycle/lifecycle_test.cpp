@@ -3,8 +3,10 @@
 // configuration (a new log area and German), copy the programs into a
 // directory with a blank in its name, update them, uninstall. Every step is a
 // run of the real program from the share; a snapshot of the PC before and
-// after it shows what the step changed. After the uninstallation the PC may
-// differ from its state before the installation only by what stays by design.
+// after it shows what the step changed, the NT printers as the spooler
+// reports them included (its service runs, as on every NT PC). After the
+// uninstallation the PC may differ from its state before the installation
+// only by what stays by design, or where Wine differs from Windows.
 // The steps' boxes and answers are in lifecycle_steps.h, which the lifecycle
 // demo runs too; here are the checks of what each step changed.
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include "support/setup_run.h"
 #include "support/snapshot.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -37,6 +40,62 @@ const char kProfileKeys[] = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersi
 const char kPortsKey[] = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 const char kPrintKey[] = "HKLM\\System\\CurrentControlSet\\Control\\Print";
 const char* const kFaxExtensions[] = {"G3F", "G3N", "G3S"};
+
+// ---- the NT printers as the spooler holds them ----
+//
+// Where 32-bit Wine's spooler holds something else than Windows NT's, the
+// checks expect Wine's and say what Windows holds:
+// - Wine files every driver under version 3, in the version directory 3,
+//   whatever version the program asks (NT 4.0: 2, NT 3.51: 1; Windows NT
+//   files the driver under that one, in its version directory);
+// - Wine's AddPrinterA refuses a printer without a data type with 87, which
+//   Windows NT gives its print processor's default, "RAW": the Multisend
+//   printer. Wine has then written it half: the spooler lists it without a
+//   data type, OpenPrinterA cannot open it (1801), so no removal deletes it;
+// - the WIN.INI device entries of a printer name Wine's own driver,
+//   "wineps.drv", where Windows NT names "winspool";
+// - DeletePrintProcessorA does nothing: the NT 3.51 print processor stays.
+const char kX86Drivers[] = "C:\\windows\\system32\\spool\\drivers\\w32x86\\";
+const char kWineDriverVersion[] = "3";
+const char kWineDeviceDriver[] = "wineps.drv";
+const char kFaxPrinter[] = "Telmora Printer";
+const char kMultisendPrinter[] = "Telmora Multisend Printer";
+const char kMultisendDriverName[] = "Telmora Multisend Driver";
+const char kFaxPort[] = "Telmora.spl";
+const char kMonitorKey[] = "\\Monitors\\Fax Monitor Port";
+const char kSettingsKey[] = "\\Printers\\Telmora Printer\\PrinterDriverData\\";
+const char kFaxPrintProcessor[] = "\\Environments\\Windows NT x86\\Print Processors\\faxprint";
+
+// The printer kits of an NT version: the fax printer's driver and
+// configuration files and print processor, the share's raster driver.
+struct NtKit {
+    const char* driver;
+    const char* configuration;
+    const char* printProcessor;
+    const char* rasterDriver;
+};
+
+NtKit KitOf(const Windows& windows) {
+    if (&windows == &lifecycle::kWindowsNT351) return {"imgfb3dr.dll", "imgfb3ui.dll", "faxprint", "RAS351.DLL"};
+    return {"imgfaxdr.dll", "imgfb4ui.dll", "winprint", "RAS40.DLL"};
+}
+
+std::string Printer(const std::string& port, const std::string& driver, const std::string& dataType,
+                    const char* processor, const char* attributes, int priority) {
+    return "port " + port + ", driver " + driver + ", print processor " + processor + ", data type " + dataType +
+           ", attributes " + attributes + ", priority " + std::to_string(priority);
+}
+
+std::string Driver(const char* file, const char* data, const char* configuration) {
+    std::string directory = std::string(kX86Drivers) + kWineDriverVersion + "\\";
+    return std::string("version ") + kWineDriverVersion + ", driver " + directory + file + ", data file " + directory +
+           data + ", configuration file " + directory + configuration;
+}
+
+std::string PrinterLine(char mark, const char* name) { return std::string(1, mark) + " printer " + name; }
+std::string DriverLine(char mark, const char* name) {
+    return std::string(1, mark) + " driver Windows NT x86\\" + name;
+}
 
 // The run of the lifecycle steps in a test: a box out of order, a wrong
 // proposal or a missing list entry fails the test.
@@ -90,10 +149,10 @@ void ExpectChange(const Changes& changes, const std::string& line, const std::st
     }
 }
 
-// No change at all to an item whose name contains `part`.
+// No change at all to an item whose line ("+ file C:\\...") contains `part`.
 void ExpectUntouched(const Changes& changes, const std::string& part) {
     for (const tst::Change& change : changes) {
-        EXPECT_EQ(Upper(change.name).find(Upper(part)), std::string::npos) << change.Describe();
+        EXPECT_EQ(Upper(change.Line()).find(Upper(part)), std::string::npos) << change.Describe();
     }
 }
 
@@ -115,6 +174,41 @@ bool LinkNames(const std::string& link, const std::string& path) {
     std::string wide;
     for (char c : Upper(path)) wide += std::string(1, c) + '\0';
     return bytes.find(Upper(path)) != std::string::npos || bytes.find(wide) != std::string::npos;
+}
+
+// Both printers through the real spooler: the fax printer on its kit's
+// driver and port, with its settings; the Multisend printer on the raster
+// driver with the Multisend data file (half made, see above).
+void CheckNtPrinters(const Changes& changes, const Windows& windows) {
+    NtKit kit = KitOf(windows);
+    ExpectChange(changes, PrinterLine('+', kFaxPrinter),
+                 Printer(kFaxPort, kFaxPrinter, "RAW", kit.printProcessor, "0x41", 1));
+    ExpectChange(changes, DriverLine('+', kFaxPrinter), Driver(kit.driver, "DUMMY.DAT", kit.configuration));
+    ExpectChange(changes, PrinterLine('+', kMultisendPrinter),
+                 Printer("C:\\windows\\TELMORA.SPL", kMultisendDriverName, "(none)", "winprint", "0x0", 0));
+    ExpectChange(changes, DriverLine('+', kMultisendDriverName), Driver("RASDD.DLL", "QVPRNNT.DLL", "RASDDUI.DLL"));
+    ExpectSameBytes(std::string(kX86Drivers) + "RASDD.DLL", std::string(kArchitectureDirectory) + kit.rasterDriver);
+    const std::string print = std::string("+ value ") + kPrintKey;
+    if (&windows == &lifecycle::kWindowsNT351) {
+        // The local monitor's port, in the NT 3.51 port list, and the kit's print processor.
+        ExpectChange(changes, std::string("+ value ") + kPortsKey + "\\" + kFaxPort, Sz(""));
+        ExpectChange(changes, print + kFaxPrintProcessor + "\\Driver", Sz("imgfx3pr.dll"));
+        ExpectChange(changes, "+ file C:\\windows\\system32\\spool\\prtprocs\\w32x86\\imgfx3pr.dll");
+        ExpectUntouched(changes, "\\Monitors\\");
+    } else {
+        // The kit's port monitor with its port.
+        ExpectChange(changes, print + kMonitorKey + "\\Driver", Sz("imgfb4mn.dll"));
+        ExpectChange(changes, print + kMonitorKey + "\\Ports\\" + kFaxPort, Sz(""));
+    }
+    ExpectChange(changes, print + kSettingsKey + "Fax Dialog Loc", Sz("C:\\windows\\system32\\Qvprnctl.exe"));
+    ExpectChange(changes, print + kSettingsKey + "Logfile", Sz("C:\\windows\\\\faxdll.log"));
+    ExpectChange(changes, print + kSettingsKey + "Output Directory", Sz("C:\\windows\\"));
+    ExpectChange(changes, print + kSettingsKey + "Driver Timeout", "REG_DWORD 3600");
+    // The spool path, listed while the spooler was stopped.
+    ExpectChange(changes, std::string("+ value ") + kPortsKey + "\\c:\\windows\\telmora.spl", Sz(""));
+    const std::string device = std::string(kWineDeviceDriver) + "," + kFaxPort;
+    ExpectChange(changes, std::string("+ value ") + kProfileKeys + "Devices\\" + kFaxPrinter, Sz(device));
+    ExpectChange(changes, std::string("+ value ") + kProfileKeys + "PrinterPorts\\" + kFaxPrinter, Sz(device + ",15,45"));
 }
 
 void CheckInstalled(const Changes& changes, const Windows& windows) {
@@ -152,10 +246,7 @@ void CheckInstalled(const Changes& changes, const Windows& windows) {
         ExpectChange(changes, devices + "Telmora Multisend Printer", Sz("QVPRN95,C:\\windows\\TELMORA.SPL"));
         ExpectChange(changes, std::string("+ value ") + kPortsKey + "\\TELMORA.SPL", Sz(""));
     } else {
-        // Only the fax printer's settings key, made before the spooler is stopped.
-        ExpectChange(changes, std::string("+ key ") + kPrintKey + "\\Printers\\Telmora Printer\\PrinterDriverData");
-        ExpectUntouched(changes, "Devices");
-        ExpectUntouched(changes, "\\spool\\");
+        CheckNtPrinters(changes, windows);
     }
 }
 
@@ -182,7 +273,15 @@ void CheckEdited(const Changes& changes, const Windows& windows) {
         ExpectChange(changes, std::string("+ value ") + kPortsKey + "\\c:\\faxlog\\telmora.spl", Sz(""));
         ExpectChange(changes, "~ file C:\\windows\\QVPRIN.INI");
     } else {
+        // Both printers removed and installed again: the same printers, the
+        // settings with the new log area, its spool path listed.
         ExpectUntouched(changes, "Devices");
+        ExpectUntouched(changes, " printer Telmora");
+        ExpectUntouched(changes, " driver Windows NT x86");
+        const std::string settings = std::string("~ value ") + kPrintKey + kSettingsKey;
+        ExpectChange(changes, settings + "Output Directory", Sz("C:\\FAXLOG\\"));
+        ExpectChange(changes, settings + "Logfile", Sz("C:\\FAXLOG\\\\faxdll.log"));
+        ExpectChange(changes, std::string("+ value ") + kPortsKey + "\\c:\\faxlog\\telmora.spl", Sz(""));
     }
 }
 
@@ -231,9 +330,31 @@ void CheckUpdated(const Changes& changes, const Windows& windows) {
     ExpectConfigLine(std::string("Help: ") + kProgramDirectory + "\\TELMORA.HLP");
 }
 
+// The fax printer with its driver, port, monitor and settings; the
+// Multisend driver and data file; the kit's files in the SYSTEM directory.
+void CheckNtPrintersRemoved(const Changes& changes, const Windows& windows) {
+    ExpectChange(changes, PrinterLine('-', kFaxPrinter));
+    ExpectChange(changes, DriverLine('-', kFaxPrinter));
+    ExpectChange(changes, DriverLine('-', kMultisendDriverName));
+    const std::string print = std::string("- value ") + kPrintKey;
+    if (&windows == &lifecycle::kWindowsNT351) {
+        ExpectChange(changes, std::string("- value ") + kPortsKey + "\\" + kFaxPort);
+    } else {
+        ExpectChange(changes, print + kMonitorKey + "\\Driver");
+        ExpectChange(changes, print + kMonitorKey + "\\Ports\\" + kFaxPort);
+    }
+    ExpectChange(changes, std::string("- key ") + kPrintKey + "\\Printers\\Telmora Printer\\PrinterDriverData");
+    ExpectChange(changes, std::string("- value ") + kPortsKey + "\\c:\\faxlog\\telmora.spl");
+    ExpectChange(changes, std::string("- value ") + kProfileKeys + "Devices\\" + kFaxPrinter);
+    ExpectChange(changes, std::string("- value ") + kProfileKeys + "PrinterPorts\\" + kFaxPrinter);
+    ExpectChange(changes, std::string("- file ") + kX86Drivers + "QVPRNNT.DLL");
+    for (const char* file : {"Qvprnctl.exe", "Img32mm.dll"}) {
+        ExpectChange(changes, std::string("- file C:\\windows\\system32\\") + file);
+    }
+}
+
 // The client's files, language libraries, desktop entries and registry keys
-// go; on Windows 95 also the printers' WIN.INI entries and the driver files
-// the removal deletes.
+// go; the printers with what the removal deletes of them.
 void CheckUninstalled(const Changes& changes, const Windows& windows) {
     std::string directory = std::string(kProgramDirectory) + "\\";
     for (const char* file : {"TELMORA.EXE", "QSPOOL.EXE", "TELMORA.HLP"}) {
@@ -250,7 +371,10 @@ void CheckUninstalled(const Changes& changes, const Windows& windows) {
     for (const char* item : {"Telmora Client.lnk", "Arbeitsplatz-Setup.lnk", "Willkommen!.lnk"}) {
         ExpectChange(changes, "- file " + StartMenuGroup() + "\\" + item);
     }
-    if (windows.family != kWindows95Family) return;
+    if (windows.family != kWindows95Family) {
+        CheckNtPrintersRemoved(changes, windows);
+        return;
+    }
     for (const char* printer : {"Telmora Printer", "Telmora Multisend Printer"}) {
         ExpectChange(changes, std::string("- value ") + kProfileKeys + "Devices\\" + printer);
         ExpectChange(changes, std::string("- value ") + kProfileKeys + "PrinterPorts\\" + printer);
@@ -277,7 +401,57 @@ Changes RunStep(tst::Snapshot& pc, void (*step)(const Windows&), const Windows& 
 struct Survivor {
     std::string line;
     const char* reason;
+    bool withWhatIsBelow = false;  // a key: also its subkeys and values
 };
+
+// What stays of the NT printers: what Windows NT keeps too, and what 32-bit
+// Wine keeps where Windows NT would not (marked "Wine:").
+std::vector<Survivor> NtPrinterSurvivors(const Windows& windows) {
+    NtKit kit = KitOf(windows);
+    const std::string print = std::string("+ key ") + kPrintKey;
+    const std::string drivers = std::string("+ file ") + kX86Drivers;
+    const std::string versionDirectory = drivers + kWineDriverVersion + "\\";
+    std::vector<Survivor> list = {
+        {std::string("+ value ") + kPortsKey + "\\c:\\windows\\telmora.spl",
+         "the spool path of the first installation, listed while the spooler was stopped; the removal forms it "
+         "from the current log area, so it no longer sees this one"},
+        {"+ file C:\\windows\\system32\\Img32mfx.dll", "the fax printer's support library, which the removal keeps"},
+        {versionDirectory + "DUMMY.DAT",
+         "Wine: the driver's placeholder data file in Wine's version directory; the program deletes it in the "
+         "version directory of Windows NT"},
+        {PrinterLine('+', kMultisendPrinter), "Wine: the half-made Multisend printer, which no removal can open"},
+        {print + "\\Printers\\" + kMultisendPrinter, "Wine: its key, with the values Wine wrote", true},
+        {std::string("+ value ") + kProfileKeys + "Devices\\" + kMultisendPrinter, "Wine: its [devices] entry"},
+        {std::string("+ value ") + kProfileKeys + "PrinterPorts\\" + kMultisendPrinter,
+         "Wine: its [PrinterPorts] entry"},
+    };
+    for (const char* file : {kit.driver, kit.configuration, "RASDD.DLL", "RASDDUI.DLL", "RASDDUI.HLP"}) {
+        list.push_back({drivers + file, "driver files of the kit and the raster driver, which the removal keeps "
+                                        "(it deletes only the Multisend data file)"});
+    }
+    for (const char* file : {kit.driver, kit.configuration, "RASDD.DLL", "RASDDUI.DLL", "QVPRNNT.DLL"}) {
+        list.push_back({versionDirectory + file, "the spooler's copies of the drivers' files, which deleting a "
+                                                 "driver leaves"});
+    }
+    if (&windows == &lifecycle::kWindowsNT351) {
+        list.push_back({"+ file C:\\windows\\system32\\spool\\prtprocs\\w32x86\\imgfx3pr.dll",
+                        "the print processor's file, which deleting the print processor leaves"});
+        list.push_back({print + kFaxPrintProcessor, "Wine: DeletePrintProcessorA leaves the print processor", true});
+    } else {
+        list.push_back({drivers + "Imgfax.hlp", "the kit's help file, which the removal keeps"});
+        list.push_back({"+ file C:\\windows\\system32\\imgfb4mn.dll", "the port monitor, which deleting it leaves"});
+    }
+    return list;
+}
+
+// Whether `survivor` is the change, or with what is below it covers it.
+bool Covers(const Survivor& survivor, const tst::Change& change) {
+    std::string line = Upper(change.Line());
+    std::string own = Upper(survivor.line);
+    if (line == own) return true;
+    std::string key = own.substr(own.find(' ', 2) + 1);  // after "+ key "
+    return survivor.withWhatIsBelow && change.mark == '+' && Upper(change.name).rfind(key + "\\", 0) == 0;
+}
 
 std::vector<Survivor> Survivors(const Windows& windows) {
     const std::string profile = std::string("+ key ") + kProfileKeys;
@@ -299,11 +473,11 @@ std::vector<Survivor> Survivors(const Windows& windows) {
         {profile + "Windows", "WIN.INI's [windows] section, which the load line's first write made"},
         {std::string("+ value ") + kProfileKeys + "Windows\\load", "the load line, written back without the client"},
         {profile + "Extensions", "WIN.INI's [Extensions] section: only its entries are the client's"},
+        {profile + "Devices", "WIN.INI's [devices] section: only its entries are the printers'"},
+        {profile + "PrinterPorts", "WIN.INI's [PrinterPorts] section, the same"},
     };
     if (windows.family == kWindows95Family) {
         std::vector<Survivor> printers = {
-            {profile + "Devices", "WIN.INI's [devices] section: only its entries are the printers'"},
-            {profile + "PrinterPorts", "WIN.INI's [PrinterPorts] section, the same"},
             {std::string("+ value ") + kPortsKey + "\\TELMORA.SPL",
              "the port of the first installation, named bare while the log area was the Windows directory; "
              "removal forms the port from the current log area, so it no longer sees this one"},
@@ -315,21 +489,7 @@ std::vector<Survivor> Survivors(const Windows& windows) {
         }
         list.insert(list.end(), printers.begin(), printers.end());
     } else {
-        const std::string print = std::string("+ key ") + kPrintKey;
-        std::vector<Survivor> printers = {
-            {print + "\\Printers\\Telmora Printer",
-             "the fax printer's settings key, made before the spooler is stopped so that a reinstallation "
-             "keeps the settings; no printer was made (the spooler could not be stopped), so the removal "
-             "finds no printer to delete with it"},
-            {print + "\\Printers\\Telmora Printer\\PrinterDriverData", "the settings themselves"},
-            {std::string("+ value ") + kPrintKey + "\\Printers\\Telmora Printer\\Name",
-             "written by Wine's spooler into every key under Printers it loads"},
-            {print + "\\Environments\\Windows NT x86",
-             "made by Wine's spooler when the removal deletes the Multisend driver of that environment; "
-             "Windows NT has it from its own setup"},
-            {print + "\\Environments\\Windows NT x86\\Drivers", "the same"},
-            {print + "\\Environments\\Windows NT x86\\Drivers\\Version-3", "the same"},
-        };
+        std::vector<Survivor> printers = NtPrinterSurvivors(windows);
         list.insert(list.end(), printers.begin(), printers.end());
     }
     return list;
@@ -344,22 +504,12 @@ void ExpectOnlySurvivors(const Changes& changes, const Windows& windows) {
     }
     for (const tst::Change& change : changes) {
         bool listed = std::any_of(survivors.begin(), survivors.end(),
-                                  [&](const Survivor& s) { return Upper(s.line) == Upper(change.Line()); });
+                                  [&](const Survivor& s) { return Covers(s, change); });
         EXPECT_TRUE(listed) << "left behind: " << change.Describe();
     }
 }
 
 // ---- the fixture ----
-
-DWORD SpoolerState() {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? OpenServiceA(manager, "spooler", SERVICE_QUERY_STATUS) : nullptr;
-    SERVICE_STATUS status = {};
-    DWORD state = service && QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
-    if (service) CloseServiceHandle(service);
-    if (manager) CloseServiceHandle(manager);
-    return state;
-}
 
 // The three personalities share one Wine PC: each test starts from a snapshot
 // of a PC without the client, and afterwards takes away whatever its run
@@ -377,9 +527,10 @@ protected:
     }
 
     void Run(const Windows& windows) {
+        if (windows.family == kWindowsNTFamily && !tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
         tst::Personality personality(windows.wineVersion);
         if (windows.family == kWindowsNTFamily) {
-            ASSERT_EQ(SpoolerState(), static_cast<DWORD>(SERVICE_STOPPED));
+            ASSERT_TRUE(lifecycle::StartSpooler());
         }
 
         tst::Snapshot pc = start_;

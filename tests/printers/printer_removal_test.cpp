@@ -26,6 +26,7 @@
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -114,19 +115,11 @@ struct NtInstallation {
         EXPECT_FALSE(prt::DriverInstalled(nullptr, kMultisendDriver));
         EXPECT_FALSE(tst::FileExists(multisendDataFile));
     }
-    void ExpectNothingLeft() const {
-        ExpectMultisendGone();
-        EXPECT_FALSE(prt::PrinterExists(kFaxPrinter));
-        EXPECT_FALSE(prt::DriverInstalled(nullptr, kFaxPrinter));
-        EXPECT_FALSE(prt::PortListed(port.c_str()));
-        EXPECT_EQ(RegistryTableExists(FaxPortTable()), 0);
-        for (const std::string& file : systemFiles) EXPECT_FALSE(tst::FileExists(file)) << file;
-    }
 };
 
 void DeleteDriverEverywhere(const char* name) {
     DeletePrinterDriverA(nullptr, const_cast<char*>(prt::kX86Environment), const_cast<char*>(name));
-    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name));
+    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name));  // the Windows 95 tests' own-environment one
 }
 
 void DeletePrinterIfThere(const char* name) {
@@ -160,23 +153,6 @@ protected:
         }
     }
 };
-
-TEST_F(PrinterRemoval, NtRemovesBothPrintersAndEverythingTheyBroughtAfterOneQuestion) {
-    tst::FakeWindowsVersion version(tst::kWindowsNT40);
-    tst::TempDirectory logArea;
-    NtInstallation installed(logArea.Path());
-    installed.AddAll();
-    prt::SleepCounter sleeps;
-    tst::DialogDriver driver;
-    driver.Expect(tst::MessageBoxExpect("Telmora", prt::kSpoolerPrompt, {IDOK, IDCANCEL}).Press(IDOK));
-
-    EXPECT_EQ(RemoveFaxPrinters(logArea.Path().c_str()), 1);
-    EXPECT_TRUE(driver.AllMet());
-    installed.ExpectNothingLeft();
-    EXPECT_EQ(g_ntPrinterFlags.faxRemovalFailed, 0);
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 1);
-    EXPECT_EQ(sleeps.Calls(), 0);  // every driver went at the first attempt
-}
 
 TEST_F(PrinterRemoval, NtWithoutAFaxPrinterAsksNothingAndLeavesTheSpoolerAlone) {
     tst::FakeWindowsVersion version(tst::kWindowsNT40);
@@ -333,9 +309,7 @@ TEST_F(PrinterRemoval, TheSpoolerQuestionIsAskedOnceForARemovalAndTheInstallatio
     installed.AddPort();
     ASSERT_TRUE(CreateDirectoryA(distribution.File("I386").c_str(), nullptr));
     ASSERT_TRUE(tst::WriteFile(distribution.File("I386\\QVPRNNT.DLL"), "multisend"));
-    const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
-    const std::string previousArchitecture = architecture ? architecture : "";
-    _putenv("PROCESSOR_ARCHITECTURE=x86");
+    tst::X86Processor x86;
 
     prt::SleepCounter sleeps;
     tst::DialogDriver driver;
@@ -348,7 +322,6 @@ TEST_F(PrinterRemoval, TheSpoolerQuestionIsAskedOnceForARemovalAndTheInstallatio
                       {IDYES, IDNO})
                       .Press(IDYES));
     EXPECT_EQ(InstallFaxPrinters(distribution.Path().c_str(), logArea.Path().c_str()), 1);
-    _putenv(("PROCESSOR_ARCHITECTURE=" + previousArchitecture).c_str());
 
     EXPECT_TRUE(driver.AllMet());
     int questions = 0;

@@ -116,21 +116,25 @@ bool AddTestDriver(const char* name, const char* environment) {
     return AddPrinterDriverA(nullptr, 2, driver.Bytes()) != FALSE;
 }
 
-bool DriverInstalled(const char* environment, const char* name) {
+std::string DriverDataFile(const char* environment, const char* name) {
     DWORD needed = 0;
     DWORD count = 0;
-    EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 1, nullptr, 0, &needed, &count);
-    if (needed == 0) return false;
+    EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 2, nullptr, 0, &needed, &count);
+    if (needed == 0) return "";
     std::vector<BYTE> buffer(needed);
-    if (!EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 1, buffer.data(), needed, &needed, &count)) {
-        return false;
+    if (!EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 2, buffer.data(), needed, &needed, &count)) {
+        return "";
     }
-    const DRIVER_INFO_1A* drivers = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
+    const DRIVER_INFO_2A* drivers = reinterpret_cast<const DRIVER_INFO_2A*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
-        if (std::string(drivers[i].pName) == name) return true;
+        if (std::string(drivers[i].pName) != name) continue;
+        std::string data = drivers[i].pDataFile ? drivers[i].pDataFile : "";
+        return data.substr(data.find_last_of('\\') + 1);
     }
-    return false;
+    return "";
 }
+
+bool DriverInstalled(const char* environment, const char* name) { return !DriverDataFile(environment, name).empty(); }
 
 bool AddTestPrinter(const char* name, const char* driver, const char* port) {
     PRINTER_INFO_2A printer = {};

@@ -52,8 +52,7 @@ extern const char kSpoolerPrompt[];
 // True when WIN.INI's section "ports" lists `port`.
 bool PortListed(const char* port);
 
-// The environment of the NT driver kits, and the one Wine's 64-bit spooler
-// makes printers on: a printer needs a driver of that environment (null).
+// The environment of the NT driver kits.
 extern const char kX86Environment[];  // "Windows NT x86"
 
 // A DRIVER_INFO_2A over placeholder files (Wine accepts them missing).
@@ -71,9 +70,11 @@ struct DriverInfo {
 // Adds driver `name` for `environment` (null: the spooler's own); true on success.
 bool AddTestDriver(const char* name, const char* environment);
 bool DriverInstalled(const char* environment, const char* name);
+// The driver's data file without its directory; "" when it is not installed.
+std::string DriverDataFile(const char* environment, const char* name);
 
 // Adds printer `name` on port `port` with driver `driver`, which must exist
-// for the spooler's own environment (Wine makes no printer on an x86 driver).
+// for the spooler's own environment.
 bool AddTestPrinter(const char* name, const char* driver, const char* port);
 bool PrinterExists(const char* name);
 

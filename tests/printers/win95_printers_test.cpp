@@ -21,6 +21,7 @@
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
+#include "support/x86_pc.h"
 
 namespace {
 
@@ -78,9 +79,6 @@ protected:
         savedSetup_ = g_setup;
         std::memcpy(savedWindows_, g_windowsDirectory, sizeof savedWindows_);
         std::memcpy(savedSystem_, g_systemDirectory, sizeof savedSystem_);
-        const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
-        savedArchitecture_ = architecture ? architecture : "";
-        _putenv_s("PROCESSOR_ARCHITECTURE", "x86");
 
         g_setup = SetupContext();
         g_setup.appInstance = GetModuleHandleA(nullptr);
@@ -99,7 +97,6 @@ protected:
         g_setup = savedSetup_;
         std::memcpy(g_windowsDirectory, savedWindows_, sizeof savedWindows_);
         std::memcpy(g_systemDirectory, savedSystem_, sizeof savedSystem_);
-        _putenv_s("PROCESSOR_ARCHITECTURE", savedArchitecture_.c_str());
     }
 
     std::string Share() const { return root_.Path() + "SHARE\\"; }
@@ -155,7 +152,7 @@ protected:
     SetupContext savedSetup_;
     char savedWindows_[kPathFieldSize];
     char savedSystem_[kPathFieldSize];
-    std::string savedArchitecture_;
+    tst::X86Processor x86_;
 };
 
 TEST_F(Win95PrinterTest, CompleteInstallationWithTheLogAreaInTheWindowsDirectory) {

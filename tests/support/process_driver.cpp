@@ -33,8 +33,11 @@ std::wstring Widen(const char* text) {
 }
 
 // A message to another process's window that gives up instead of hanging.
+// Not SMTO_ABORTIFHUNG: a program that has just paused for longer than five
+// seconds (the spooler retries) counts as hung until its new box has taken
+// its first message, and the box's texts would read as empty.
 bool SendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, result) != 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kMessageTimeoutMs, result) != 0;
 }
 
 std::string Title(HWND window) {

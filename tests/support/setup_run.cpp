@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "support/x86_pc.h"
 #include "ui/resource_ids.h"
 
 namespace tst {
@@ -69,7 +70,7 @@ Personality::~Personality() { RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaultsKey);
 
 SetupRun::SetupRun(const std::string& arguments, const std::vector<std::string>& environment) {
     std::vector<std::string> all = environment;
-    all.push_back("PROCESSOR_ARCHITECTURE=x86");
+    for (const std::string& entry : X86ChildEnvironment()) all.push_back(entry);
     child_.SetDirectory(kSetupDirectory);
     started_ = child_.Start(kSetupProgram, arguments, all);
     EXPECT_TRUE(started_) << "cannot start " << kSetupProgram;

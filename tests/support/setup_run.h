@@ -1,6 +1,6 @@
 // Runs of the real STNIN32.EXE from the demo share (drive F: of every test
 // prefix), the way a 32-bit setup program sees the PC: started as
-// F:\SYSTEM\WIN32\STNIN32.EXE in F:\SYSTEM\ with PROCESSOR_ARCHITECTURE=x86.
+// F:\SYSTEM\WIN32\STNIN32.EXE in F:\SYSTEM\ on an x86 PC (support/x86_pc.h).
 //
 //   tst::Personality windows95("win95");        // for the scope of the test
 //   tst::SetupRun run("");                       // starts the program

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <winspool.h>
 
 #include <algorithm>
 #include <cctype>
@@ -355,6 +356,52 @@ void RecordRegistry(Snapshot& snapshot) {
     }
 }
 
+// ---- spooler ----
+
+// The environments whose drivers are recorded: the one of the fax printer
+// kits, and the spooler's own (the same under 32-bit Wine).
+const char* const kDriverEnvironments[] = {"Windows NT x86", nullptr};
+
+std::string Shown(const char* text) { return text ? text : "(none)"; }
+
+// An Enum* call's records, read into `buffer`; their number.
+template <typename Enumerate>
+DWORD EnumerateInto(std::vector<BYTE>& buffer, Enumerate enumerate) {
+    DWORD needed = 0, count = 0;
+    enumerate(nullptr, 0, &needed, &count);
+    if (needed == 0) return 0;
+    buffer.resize(needed);
+    return enumerate(buffer.data(), needed, &needed, &count) ? count : 0;
+}
+
+void RecordSpooler(Snapshot& snapshot) {
+    std::vector<BYTE> buffer;
+    DWORD count = EnumerateInto(buffer, [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, returned);
+    });
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        const PRINTER_INFO_2A& p = printers[i];
+        char numbers[64];
+        std::snprintf(numbers, sizeof numbers, ", attributes 0x%lx, priority %lu", p.Attributes, p.Priority);
+        snapshot.Add("printer", Shown(p.pPrinterName),
+                     "port " + Shown(p.pPortName) + ", driver " + Shown(p.pDriverName) + ", print processor " +
+                         Shown(p.pPrintProcessor) + ", data type " + Shown(p.pDatatype) + numbers);
+    }
+    for (const char* environment : kDriverEnvironments) {
+        count = EnumerateInto(buffer, [environment](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+            return EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 2, data, size, needed, returned);
+        });
+        const auto* drivers = reinterpret_cast<const DRIVER_INFO_2A*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i) {
+            const DRIVER_INFO_2A& d = drivers[i];
+            snapshot.Add("driver", Shown(d.pEnvironment) + "\\" + Shown(d.pName),
+                         "version " + std::to_string(d.cVersion) + ", driver " + Shown(d.pDriverPath) +
+                             ", data file " + Shown(d.pDataFile) + ", configuration file " + Shown(d.pConfigFile));
+        }
+    }
+}
+
 std::string Detail(const std::string& content) { return content.empty() ? "" : ": " + content; }
 
 // ---- taking additions away ----
@@ -425,7 +472,35 @@ bool RemoveDirectoryTree(const std::string& path) {
     return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+bool PrinterThere(const std::string& name) {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr)) return false;
+    ClosePrinter(printer);
+    return true;
+}
+
+bool RemovePrinter(const std::string& name) {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (OpenPrinterA(const_cast<char*>(name.c_str()), &printer, &defaults)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    return !PrinterThere(name);
+}
+
+// "ENVIRONMENT\NAME"; the spooler's answer decides, not a later listing.
+bool RemoveDriver(const std::string& name) {
+    size_t backslash = name.find('\\');
+    if (backslash == std::string::npos) return false;
+    std::string environment = name.substr(0, backslash);
+    std::string driver = name.substr(backslash + 1);
+    return DeletePrinterDriverA(nullptr, &environment[0], &driver[0]) || GetLastError() == ERROR_UNKNOWN_PRINTER_DRIVER;
+}
+
 bool RemoveAddition(const Change& change) {
+    if (change.kind == "printer") return RemovePrinter(change.name);
+    if (change.kind == "driver") return RemoveDriver(change.name);
     if (change.kind == "directory") return RemoveDirectoryTree(change.name);
     if (change.kind == "file") return RemoveFile(change.name);
     if (change.kind == "key") return RemoveKey(change.name);
@@ -456,6 +531,9 @@ void Snapshot::Add(const std::string& kind, const std::string& name, const std::
 
 Snapshot Snapshot::Take() {
     Snapshot snapshot;
+    // The spooler first: Wine's makes the driver keys of an environment it is
+    // asked about, and these then count as there before, not as a change.
+    RecordSpooler(snapshot);
     RecordFiles(snapshot);
     RecordRegistry(snapshot);
     return snapshot;

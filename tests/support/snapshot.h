@@ -22,6 +22,10 @@
 //              Extensions, Devices, PrinterPorts), Software\Norvale of every
 //              user, the ports list and the spooler's Print key (printers,
 //              drivers, processors, monitors).
+//   spooler    the printers and printer drivers as the spooler reports them:
+//              "printer NAME" with its port, driver, print processor, data
+//              type, attributes and priority; "driver ENVIRONMENT\NAME" with
+//              its version and its driver, data and configuration files.
 //
 //   tst::Snapshot before = tst::Snapshot::Take();
 //   ... run the program ...
@@ -41,7 +45,7 @@ namespace tst {
 // One difference between two records.
 struct Change {
     char mark = '~';     // '+' added, '-' removed, '~' changed
-    std::string kind;    // "file", "directory", "key", "value", "ini", "line"
+    std::string kind;    // "file", "directory", "key", "value", "ini", "line", "printer", "driver"
     std::string name;    // full name, e.g. "C:\windows\TELMORA.EXE"
     std::string parent;  // a value's key, an ini entry's or a line's file; "" otherwise
     std::string before;  // what the item held before ('-', '~')
@@ -86,7 +90,8 @@ std::vector<std::string> ChangeLines(const std::vector<Change>& changes);
 std::string DescribeChanges(const std::vector<Change>& changes);
 
 // Takes away what the changes added: files, directories (with what is in
-// them), registry keys (with their subkeys) and values. Entries of the text
+// them), registry keys (with their subkeys) and values, printers and printer
+// drivers. Entries of the text
 // files are left alone. Returns the lines (Change::Line) of the additions
 // that are still there afterwards.
 std::vector<std::string> RemoveAdditions(const std::vector<Change>& changes);

@@ -187,9 +187,8 @@ void InstallNotebook(const char* networkBase, PrinterAnswers answerPrinters) {
 
 // Windows NT 4.0. The program asks before it stops the print spooler;
 // declined, neither printer is installed and the user is asked whether to go
-// on. (Agreed, the stop would fail: the test PC's spooler service is not
-// running, and 64-bit Wine could not make a printer on the kit's
-// "Windows NT x86" driver anyway. The printer tests cover that in-process.)
+// on. (Agreed, the stop would fail: this test PC's spooler service is not
+// running. The lifecycle tests install the printers through a running one.)
 TEST_F(InstallEndToEnd, NotebookWithANetworkServerWritesTwoSections) {
     tst::Personality windowsNt("nt40");
     InstallNotebook("n:\\fax", [](tst::SetupRun& run) {
