@@ -8,12 +8,12 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
+#include "common/windows_version.h"
 #include "config/path_helpers.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-#include "workflow/windows_version.h"
 
 namespace {
 

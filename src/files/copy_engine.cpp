@@ -16,6 +16,7 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/windows_version.h"
 #include "config/client_settings.h"
 #include "config/path_helpers.h"
 #include "files/architecture.h"
@@ -23,7 +24,6 @@
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "workflow/config_location.h"
-#include "workflow/windows_version.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/windows_version.h"
 #include "config/path_helpers.h"
 #include "files/copy_engine.h"
 #include "printers/fax_printers.h"
@@ -25,7 +26,6 @@
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-#include "workflow/windows_version.h"
 
 const NtDriverSet kNtDriverSet351 = {
     "Windows NT x86", "imgfb3dr.dll",   "imgfb3ui.dll", "imgfx3pr.dll", nullptr,        1,      "faxprint",

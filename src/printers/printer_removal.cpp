@@ -11,6 +11,7 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/windows_version.h"
 #include "files/directories.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
@@ -19,7 +20,6 @@
 #include "printers/win95_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 
 #include "common/bounded_text.h"
 #include "common/win_handles.h"
+#include "common/windows_version.h"
 #include "config/path_helpers.h"
 #include "files/copy_engine.h"
 #include "files/directories.h"
 #include "printers/fax_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 const char kOldFaxPrinterName[] = "Telmora printer";
 const char kOldBarePrinterName[] = "Telmora";

@@ -13,9 +13,9 @@
 #include <cstring>
 
 #include "common/setup_context.h"
+#include "common/windows_version.h"
 #include "ui/language.h"
 #include "ui/strings.h"
-#include "workflow/windows_version.h"
 
 namespace {
 

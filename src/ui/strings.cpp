@@ -12,7 +12,7 @@
 #include <cwchar>
 
 #include "common/setup_context.h"
-#include "workflow/windows_version.h"
+#include "common/windows_version.h"
 
 namespace {
 

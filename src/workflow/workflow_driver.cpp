@@ -8,12 +8,12 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
+#include "common/windows_version.h"
 #include "config/path_helpers.h"
 #include "files/directories.h"
 #include "ui/dialogs.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 #include "workflow/workflows.h"
 
 SetupWorkflows g_workflows = {InstallClient, EditConfiguration, CopyPrograms, UpdatePrograms, UninstallClient};

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "common/setup_context.h"
+#include "common/windows_version.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 #include "workflow/workflow_driver.h"
 
 namespace {
