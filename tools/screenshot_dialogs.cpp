@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
 #include "startup/main_window.h"
 #include "startup/startup.h"
 #include "ui/dialogs.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "config/config_lines.h"
-#include "config/path_helpers.h"
 
 const char kConfigFileName[] = "TELMORA.INI";
 

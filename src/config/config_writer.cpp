@@ -12,12 +12,12 @@
 
 #include "autoexec/safe_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "config/client_settings.h"
 #include "config/config_lines.h"
 #include "config/config_values.h"
-#include "config/path_helpers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 

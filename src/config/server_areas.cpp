@@ -7,9 +7,9 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/windows_version.h"
-#include "config/path_helpers.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"

@@ -14,11 +14,11 @@
 #include <ctime>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "common/windows_version.h"
 #include "config/client_settings.h"
-#include "config/path_helpers.h"
 #include "files/architecture.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"

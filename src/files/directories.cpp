@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 

@@ -9,8 +9,8 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
 #include "desktop/progman.h"
 #include "files/copy_engine.h"
 #include "files/directories.h"

@@ -11,9 +11,9 @@
 #include <new>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
 #include "files/copy_engine.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"

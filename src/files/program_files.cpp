@@ -6,8 +6,8 @@
 #include "files/program_files.h"
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
 #include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/copy_engine.h"

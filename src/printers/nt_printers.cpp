@@ -14,10 +14,10 @@
 #include <initializer_list>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "common/windows_version.h"
-#include "config/path_helpers.h"
 #include "files/copy_engine.h"
 #include "printers/fax_printers.h"
 #include "printers/registry_tables.h"

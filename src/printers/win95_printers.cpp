@@ -11,9 +11,9 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/win_handles.h"
 #include "common/windows_version.h"
-#include "config/path_helpers.h"
 #include "files/copy_engine.h"
 #include "files/directories.h"
 #include "printers/fax_printers.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
 #include "files/directories.h"
 #include "startup/command_line.h"
 #include "startup/startup.h"

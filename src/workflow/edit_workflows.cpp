@@ -9,9 +9,9 @@
 
 #include "autoexec/autoexec_editor.h"
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "config/client_settings.h"
-#include "config/path_helpers.h"
 #include "config/server_areas.h"
 #include "desktop/registry_entries.h"
 #include "files/directories.h"

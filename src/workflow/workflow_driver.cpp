@@ -7,9 +7,9 @@
 #include <cstdlib>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/windows_version.h"
-#include "config/path_helpers.h"
 #include "files/directories.h"
 #include "ui/dialogs.h"
 #include "ui/messages.h"
