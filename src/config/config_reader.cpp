@@ -13,7 +13,7 @@
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/config_lines.h"
 #include "config/config_values.h"
 #include "desktop/load_list.h"

@@ -10,6 +10,7 @@
 
 #include "common/bounded_text.h"
 #include "common/path_helpers.h"
+#include "config/config_file.h"
 #include "config/config_lines.h"
 
 const char kConfigFileName[] = "TELMORA.INI";

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "common/bounded_text.h"
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 extern const char kConfigFileName[];  // "TELMORA.INI"
 

@@ -10,6 +10,7 @@
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/windows_version.h"
+#include "config/config_file.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"

@@ -3,7 +3,7 @@
 // the user settings the configuration editor asks.
 #pragma once
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 // Install defaults taken from the directory the program runs in: run from
 // Z:\TELMORA\SYSTEM\ the server base directory is Z:\TELMORA\ and the three

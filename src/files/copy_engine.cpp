@@ -18,7 +18,7 @@
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "common/windows_version.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "files/architecture.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"

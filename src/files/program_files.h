@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 // The client program, and the run-time and imaging libraries it needs: the
 // 32-bit set from the processor subdirectory of `sourceDirectory` (`is32`

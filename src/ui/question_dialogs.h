@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "config/client_settings.h"  // the field widths of the answers
+#include "common/client_settings.h"  // the field widths of the answers
 
 // The values a question dialog ends with.
 enum QuestionEnd : int {

@@ -4,7 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/server_areas.h"
 #include "files/directories.h"
 #include "ui/messages.h"

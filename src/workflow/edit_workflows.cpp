@@ -11,7 +11,7 @@
 #include "common/bounded_text.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/server_areas.h"
 #include "desktop/registry_entries.h"
 #include "files/directories.h"

@@ -10,7 +10,7 @@
 #include "autoexec/autoexec_editor.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/server_areas.h"
 #include "files/directories.h"
 #include "files/language_files.h"

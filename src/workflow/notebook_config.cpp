@@ -3,6 +3,7 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
+#include "config/config_file.h"
 #include "files/program_files.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // fax server beside a network server.
 #pragma once
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 // Reads `directory`'s configuration; when it has a second workstation
 // section, `notebookSettings` gets that section's settings and `settings` the

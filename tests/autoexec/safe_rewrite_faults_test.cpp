@@ -27,7 +27,7 @@
 #include "autoexec/autoexec_editor.h"
 #include "autoexec/autoexec_lines.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "files/directories.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"

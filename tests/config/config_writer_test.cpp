@@ -12,7 +12,7 @@
 #include <string>
 
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "support/dialog_driver.h"
 #include "support/temp_directory.h"
 

@@ -12,7 +12,7 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "files/file_test_support.h"
 #include "files/program_files.h"
 #include "support/dialog_driver.h"
