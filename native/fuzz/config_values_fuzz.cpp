@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "common/config_lines.h"
 #include "config/config_file.h"
-#include "config/config_lines.h"
 #include "config/config_values.h"
 #include "fuzz_support.h"
 

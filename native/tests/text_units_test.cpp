@@ -13,7 +13,7 @@
 
 #include "autoexec/key_rewrite.h"
 #include "autoexec/rewrite_names.h"
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 #include "config/config_values.h"
 #include "desktop/extension_text.h"
 #include "desktop/load_line.h"

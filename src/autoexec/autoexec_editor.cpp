@@ -13,10 +13,10 @@
 
 #include "autoexec/safe_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/path_helpers.h"
 #include "common/win_handles.h"
 #include "common/windows_version.h"
-#include "config/config_lines.h"
 #include "files/directories.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"

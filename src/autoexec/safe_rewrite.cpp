@@ -19,9 +19,9 @@
 
 #include "autoexec/key_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/config_lines.h"
 #include "startup/main_window.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"

@@ -10,11 +10,11 @@
 #include <cstdlib>
 
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "config/config_file.h"
-#include "config/config_lines.h"
 #include "config/config_values.h"
 #include "desktop/load_list.h"
 

@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/path_helpers.h"
 #include "config/config_file.h"
-#include "config/config_lines.h"
 
 const char kConfigFileName[] = "TELMORA.INI";
 
@@ -78,7 +78,7 @@ std::size_t FormatInto(char* target, std::size_t size, const char* format, ...) 
 int EndsWithNoCase(const char* value, const char* ending) {
     std::size_t length = std::strlen(value);
     std::size_t endingLength = std::strlen(ending);
-    return length >= endingLength && StartsWithNoCase(value + length - endingLength, ending);
+    return length >= endingLength && text::StartsWithNoCase(value + length - endingLength, ending);
 }
 
 // Replaces a final `ending` of `value` (any case) by `replacement`; the
@@ -170,14 +170,6 @@ int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-int StartsWithNoCase(const char* text, const char* prefix) {
-    if (!text || !prefix) return 0;
-    for (; *prefix; ++text, ++prefix) {
-        if (*text == '\0' || text::UpperChar(*text) != text::UpperChar(*prefix)) return 0;
-    }
-    return 1;
-}
-
 const char* WorkstationKeyName(WorkstationKey key) {
     return key >= 0 && key < kWorkstationKeyCount ? kKeyNames[key] : "";
 }
@@ -257,7 +249,7 @@ int NetworkCodeFromValue(const char* value, std::uint16_t* code) {
     if (!token) return 0;
     for (std::uint16_t candidate : kNetworkReadOrder) {
         const char* word = kNetworkWords[candidate];
-        if (std::strlen(word) == static_cast<std::size_t>(length) && StartsWithNoCase(token, word)) {
+        if (std::strlen(word) == static_cast<std::size_t>(length) && text::StartsWithNoCase(token, word)) {
             *code = candidate;
             return 1;
         }
@@ -291,7 +283,8 @@ int RecoverServerBaseDir(ClientSettings* settings) {
 
     char baseText[kAreaSize];
     text::CopyPrefix(baseText, settings->userArea, base);
-    if (!StartsWithNoCase(settings->systemArea, baseText) || !StartsWithNoCase(settings->requestArea, baseText)) {
+    if (!text::StartsWithNoCase(settings->systemArea, baseText) ||
+        !text::StartsWithNoCase(settings->requestArea, baseText)) {
         return 0;
     }
     if (!text::EqualNoCase(settings->userArea + base, kUsersDirectory) ||
@@ -308,8 +301,8 @@ int IsDroppedLine(const char* line, int dropSecondSection, int* dropping) {
         if (!IsSectionLine(line)) return 1;
         *dropping = 0;
     }
-    if (StartsWithNoCase(line, kServerWorkstationSection) ||
-        (dropSecondSection && StartsWithNoCase(line, kSecondWorkstationSection))) {
+    if (text::StartsWithNoCase(line, kServerWorkstationSection) ||
+        (dropSecondSection && text::StartsWithNoCase(line, kSecondWorkstationSection))) {
         *dropping = 1;
         return 1;
     }
@@ -341,7 +334,7 @@ void MapWindowsLanguage(char* language) {
         return;
     }
     for (const LanguageCode& code : kLanguageCodes) {
-        if (StartsWithNoCase(language, code.windows)) {
+        if (text::StartsWithNoCase(language, code.windows)) {
             text::CopyInto(language, kLanguageSize, code.client);
             return;
         }

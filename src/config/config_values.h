@@ -98,9 +98,6 @@ void UserAreaFromAllUserArea(const char* value, char* userArea, std::size_t size
 // otherwise leaves it as it is. Returns 1 when it was set.
 int RecoverServerBaseDir(ClientSettings* settings);
 
-// 1 when the text begins with `prefix` (any case, over the prefix's length).
-int StartsWithNoCase(const char* text, const char* prefix);
-
 // The rule every rewrite of TELMORA.INI applies to each line it copies:
 // [SERVER-WKN] and, when `dropSecondSection` is set, [WORKSTATION-1] are
 // dropped with their lines. `dropping` carries the state from line to line

@@ -12,11 +12,11 @@
 
 #include "autoexec/safe_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "config/config_file.h"
-#include "config/config_lines.h"
 #include "config/config_values.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -110,7 +110,7 @@ int CopyLines(InputLines& input, FILE* output, const char* target, const ClientS
     int dropping = 0;
     while (ReadInputLine(input)) {
         if (IsDroppedLine(input.text, dropSecondSection, &dropping)) continue;
-        if (target && StartsWithNoCase(input.text, target)) {
+        if (target && text::StartsWithNoCase(input.text, target)) {
             std::fputs(target, output);
             std::fputs(kLineEnd, output);
             WriteSettingLine(nullptr, nullptr, settings);
