@@ -16,8 +16,8 @@
 #include "common/config_lines.h"
 #include "common/path_helpers.h"
 #include "common/win_handles.h"
+#include "common/windows_directories.h"
 #include "common/windows_version.h"
-#include "files/directories.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
@@ -231,7 +231,7 @@ void RecordEdit(const AutoexecEdit& edit) {
 int UpdateStartupFile(int useTsr, const char* programDir) {
     if (IsWindowsNT()) return 1;
     int request = StartupRequest(useTsr, g_setup.tsrInStartupFile, g_setup.qvtlinitValue, g_setup.configDirectory,
-                                 g_windowsDirectory, g_setup.quietSwitch);
+                                 g_directories.windows, g_setup.quietSwitch);
     if (request == 0) return 1;
     return EditAutoexec(request, g_setup.configDirectory, useTsr ? programDir : nullptr) ? 1 : 0;
 }

@@ -1,7 +1,7 @@
-// The Windows directories of this PC, found once per run, and the directory
-// check that runs before the program reads from or puts files into a
-// directory: it must exist (or be created), may have to hold a given file and
-// may have to accept a test write.
+// The Windows directories of this PC, found once per run into the run-wide
+// record g_directories, and the directory check that runs before the program
+// reads from or puts files into a directory: it must exist (or be created),
+// may have to hold a given file and may have to accept a test write.
 #include "files/directories.h"
 
 #include <windows.h>
@@ -14,11 +14,6 @@
 #include "common/win_handles.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-
-char g_windowsDirectory[kPathFieldSize];
-char g_systemDirectory[kPathFieldSize];
-char g_system16Directory[kPathFieldSize];
-char g_bootRoot[kPathFieldSize];
 
 namespace {
 
@@ -47,15 +42,15 @@ int QueryDirectory(DirectoryQuery query, char (&buffer)[kPathFieldSize], UINT er
 // where the SYSTEM directory is not a SYSTEM32.
 void DeriveSystem16Directory() {
     const std::size_t endingLength = sizeof kSystem32Ending - 1;
-    std::size_t length = std::strlen(g_systemDirectory);
+    std::size_t length = std::strlen(g_directories.system);
     if (length < endingLength ||
-        !text::EqualNoCase(g_systemDirectory + length - endingLength, kSystem32Ending)) {
-        text::Copy(g_system16Directory, g_windowsDirectory);
+        !text::EqualNoCase(g_directories.system + length - endingLength, kSystem32Ending)) {
+        text::Copy(g_directories.system16, g_directories.windows);
         return;
     }
-    text::Copy(g_system16Directory, g_systemDirectory);
-    g_system16Directory[length - endingLength] = '\0';
-    text::Append(g_system16Directory, kSystem16Ending);
+    text::Copy(g_directories.system16, g_directories.system);
+    g_directories.system16[length - endingLength] = '\0';
+    text::Append(g_directories.system16, kSystem16Ending);
 }
 
 int EndsInBackslash(const char* path) {
@@ -110,13 +105,13 @@ int CheckWritable(const char* directory, const char* shownDirectory, const char*
 }  // namespace
 
 int InitWindowsDirectories() {
-    if (!QueryDirectory(&GetWindowsDirectoryA, g_windowsDirectory, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
-    if (!QueryDirectory(&GetSystemDirectoryA, g_systemDirectory, IDS_SYSTEM_DIRECTORY_ERROR)) return 0;
+    if (!QueryDirectory(&GetWindowsDirectoryA, g_directories.windows, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
+    if (!QueryDirectory(&GetSystemDirectoryA, g_directories.system, IDS_SYSTEM_DIRECTORY_ERROR)) return 0;
     DeriveSystem16Directory();
-    text::Copy(g_bootRoot, kBootRootPath);
+    text::Copy(g_directories.bootRoot, kBootRootPath);
     // AUTOEXEC.BAT is looked for in the boot root until the user names
     // another directory; each start of a run proposes the boot root again.
-    text::Copy(g_setup.autoexecDirectory, g_bootRoot);
+    text::Copy(g_setup.autoexecDirectory, g_directories.bootRoot);
     return 1;
 }
 

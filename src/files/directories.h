@@ -1,16 +1,11 @@
 // The Windows directories of this PC and the directory check.
 #pragma once
 
-#include "common/setup_context.h"
+#include "common/windows_directories.h"
 
-// Run-wide directory buffers, each ending in a backslash.
-extern char g_windowsDirectory[kPathFieldSize];
-extern char g_systemDirectory[kPathFieldSize];
-extern char g_system16Directory[kPathFieldSize];  // SYSTEM beside SYSTEM32 on NT, else the Windows directory
-extern char g_bootRoot[kPathFieldSize];           // "C:\"
-
-// Fills the four buffers and sets the run record's directory of
-// AUTOEXEC.BAT to the boot root; 0 after showing error 3404 or 3405.
+// Fills the four directories of g_directories and sets the run record's
+// directory of AUTOEXEC.BAT to the boot root; 0 after showing error
+// IDS_WINDOWS_DIRECTORY_ERROR or IDS_SYSTEM_DIRECTORY_ERROR.
 int InitWindowsDirectories();
 
 // Checks that `directory` (ending in a backslash) exists, creating it when

@@ -94,8 +94,8 @@ int DeleteInstalledLibrary(const char* directory, const char* name, int* ignorin
 
 int DeleteInstalledLibraries() {
     int ignoring = 0;
-    return DeleteInstalledLibrary(g_system16Directory, kInstalledLibrary16, &ignoring) &&
-           DeleteInstalledLibrary(g_systemDirectory, kInstalledLibrary32, &ignoring);
+    return DeleteInstalledLibrary(g_directories.system16, kInstalledLibrary16, &ignoring) &&
+           DeleteInstalledLibrary(g_directories.system, kInstalledLibrary32, &ignoring);
 }
 
 // The help file of the language (TELMORA.HLP when there is none), installed
@@ -110,7 +110,7 @@ void InstallHelpFile(const char* language) {
         text::Format(name, kHelpFileFormat, language);
         if (!InSetupDirectory(name)) text::Copy(name, kHelpFile);
     }
-    InstallFile(g_setup.setupDirectory, name, g_windowsDirectory, kHelpFile, 0, 1, 0, 0);
+    InstallFile(g_setup.setupDirectory, name, g_directories.windows, kHelpFile, 0, 1, 0, 0);
 }
 
 // Installs the 16-bit and 32-bit libraries of a language other than English.
@@ -121,14 +121,14 @@ void InstallLibraries(char (&language)[kLanguageSize]) {
     int fallBack = 0;
     text::Format(name, kLibrary16Format, language);
     if (InSetupDirectory(name) &&
-        !InstallFile(g_setup.setupDirectory, name, g_system16Directory, kInstalledLibrary16, 0, 1, 0, 0)) {
+        !InstallFile(g_setup.setupDirectory, name, g_directories.system16, kInstalledLibrary16, 0, 1, 0, 0)) {
         fallBack = 1;
         text::Copy(language, kEnglishCode);
     }
 
     text::Format(name, kLibrary32Format, language);
     if (InArchitectureDirectory(name)) {
-        InstallFile(g_setup.setupDirectory, name, g_systemDirectory, kInstalledLibrary32, 0, 1, 0, 0);
+        InstallFile(g_setup.setupDirectory, name, g_directories.system, kInstalledLibrary32, 0, 1, 0, 0);
     }
     if (fallBack) ShowWarning(IDS_DEFAULT_ENGLISH);
 }

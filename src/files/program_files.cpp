@@ -86,9 +86,9 @@ const FileRow k3dControls = {"CTL3DV2.Z", "CTL3DV2.DLL", kToSystem16, kInSourceN
 const char* TargetOf(TargetDirectory target, const char* programDir) {
     switch (target) {
         case kToSystem:
-            return g_systemDirectory;
+            return g_directories.system;
         case kToSystem16:
-            return g_system16Directory;
+            return g_directories.system16;
         default:
             return programDir;
     }

@@ -11,8 +11,8 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/windows_directories.h"
 #include "common/windows_version.h"
-#include "files/directories.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
 #include "printers/printer_removal.h"
@@ -138,13 +138,13 @@ void RemoveFile(const char* directory, const char* name) {
 
 void DeleteDriverFiles() {
     if (!IsWindows95()) {
-        RemoveFile(g_systemDirectory, kOldFaxDriverFile);
+        RemoveFile(g_directories.system, kOldFaxDriverFile);
         return;
     }
-    for (const char* name : kWin95SystemFiles) RemoveFile(g_systemDirectory, name);
-    RemoveFile(g_windowsDirectory, kWin95DriverSettingsFile);
-    RemoveFile(g_systemDirectory, kWin95FaxDriverFile);
-    RemoveFile(g_systemDirectory, kWin95MultisendDriverFile);
+    for (const char* name : kWin95SystemFiles) RemoveFile(g_directories.system, name);
+    RemoveFile(g_directories.windows, kWin95DriverSettingsFile);
+    RemoveFile(g_directories.system, kWin95FaxDriverFile);
+    RemoveFile(g_directories.system, kWin95MultisendDriverFile);
 }
 
 // The removal on every Windows that is not Windows NT.

@@ -95,7 +95,7 @@ int FileIsIn(const char* directory, const char* file) {
 // Copies `file` into the SYSTEM directory; asks about `label` on failure.
 // 1 when copied or the user chose to go on.
 int CopyDriverFile(const char* sourceDirectory, const char* file, const char* label, HCURSOR previousCursor) {
-    if (InstallFile(sourceDirectory, file, g_systemDirectory, nullptr, 1, 1, 0, 0)) return 1;
+    if (InstallFile(sourceDirectory, file, g_directories.system, nullptr, 1, 1, 0, 0)) return 1;
     return AskAfterCopyFailure(label, file, previousCursor);
 }
 
@@ -139,7 +139,7 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
     char source[kPathFieldSize];
     DriverSourceDirectory(distributionDirectory, kMultisendDriverFile95, source);
     if (!IsWindows95() || !FileIsIn(source, kMultisendDriverFile95)) return 1;
-    if (InstallFile(source, kMultisendDriverFile95, g_systemDirectory, nullptr, 1, 1, 0, 0)) {
+    if (InstallFile(source, kMultisendDriverFile95, g_directories.system, nullptr, 1, 1, 0, 0)) {
         *copied = 1;
         return 1;
     }
@@ -150,10 +150,10 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
 // 1 when all are there; otherwise `*answer` is the operation's result.
 int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCURSOR previousCursor) {
     for (const char* file : kSharedDriverFiles) {
-        if (FileIsIn(g_systemDirectory, file)) continue;
+        if (FileIsIn(g_directories.system, file)) continue;
         char source[kPathFieldSize];
         DriverSourceDirectory(distributionDirectory, file, source);
-        if (!InstallFile(source, file, g_systemDirectory, nullptr, 1, 1, 0, 0)) {
+        if (!InstallFile(source, file, g_directories.system, nullptr, 1, 1, 0, 0)) {
             *answer = AskAfterCopyFailure(kSharedFilesLabel, file, previousCursor);
             return 0;
         }
@@ -219,7 +219,7 @@ void FormSpoolPath(const char* logArea, char (&spoolPath)[kSpoolPathSize]) {
 }
 
 void FormFaxPort(const char* logArea, const char* spoolPath, char (&port)[kSpoolPathSize]) {
-    if (!IsWindowsNT() && text::EqualNoCase(logArea, g_windowsDirectory)) {
+    if (!IsWindowsNT() && text::EqualNoCase(logArea, g_directories.windows)) {
         text::Copy(port, kSpoolFileName);
     } else {
         text::Copy(port, spoolPath);
@@ -227,7 +227,7 @@ void FormFaxPort(const char* logArea, const char* spoolPath, char (&port)[kSpool
 }
 
 void FormMultisendPort(char (&port)[kSpoolPathSize]) {
-    text::Copy(port, g_windowsDirectory);
+    text::Copy(port, g_directories.windows);
     AddTrailingBackslash(port);
     text::Append(port, kSpoolFileName);
 }

@@ -25,14 +25,14 @@ int LocateConfigFile(int create) {
         if (FindConfigFile(g_setup.configDirectory) != 0) {
             // A new installation makes its TELMORA.INI in the Windows directory without asking.
             if (create) {
-                text::Copy(g_setup.configDirectory, g_windowsDirectory);
+                text::Copy(g_setup.configDirectory, g_directories.windows);
             } else {
                 g_setup.configDirectory[0] = '\0';
             }
         }
     }
     while (g_setup.configDirectory[0] == '\0') {
-        text::Copy(g_setup.configDirectory, g_windowsDirectory);
+        text::Copy(g_setup.configDirectory, g_directories.windows);
         if (!AskConfigDirectory(g_setup.configDirectory, 0)) return 0;
         if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
     }

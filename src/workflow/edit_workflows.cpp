@@ -159,7 +159,7 @@ int CopyPrograms() {
     if (!AskDirectoryAnswer(IDD_PATH_DISTRIB_DIR, kProposalAsHeld, g_setup.setupDirectory)) return 0;
     // The client ran from the distribution directory itself: propose a directory of its own.
     if (text::EqualNoCase(g_setup.setupDirectory, settings.programDir)) {
-        text::Copy(settings.programDir, g_windowsDirectory);
+        text::Copy(settings.programDir, g_directories.windows);
     }
     if (!AskUsableProgramDir(settings)) return 0;
 

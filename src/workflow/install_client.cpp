@@ -126,7 +126,7 @@ int InstallClient() {
     if (!PrepareSettings(working)) return 0;
     if (!AskServers(working, notebook, network)) return 0;
 
-    text::Copy(working.programDir, g_windowsDirectory);
+    text::Copy(working.programDir, g_directories.windows);
     if (g_setup.serverSwitch || g_setup.setupDirectory[0] == '\0') {
         text::Copy(g_setup.setupDirectory, working.systemArea);
     }

@@ -68,7 +68,7 @@ protected:
         text_ = dir_.File("AUTOEXEC.BAT");
         std::string root = dir_.Path();
         lstrcpynA(g_setup.autoexecDirectory, root.c_str(), kPathFieldSize);
-        lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
+        lstrcpynA(g_directories.windows, "C:\\WINDOWS\\", kPathFieldSize);
         lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
     }
 

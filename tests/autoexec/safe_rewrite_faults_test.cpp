@@ -426,7 +426,7 @@ void PrepareRun(const Target& target) {
     g_setup.appInstance = instance;
     lstrcpynA(g_setup.autoexecDirectory, target.directory.c_str(), kPathFieldSize);
     lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
-    lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
+    lstrcpynA(g_directories.windows, "C:\\WINDOWS\\", kPathFieldSize);
 }
 
 // The questions the row's rewrite asks before it touches the file: the

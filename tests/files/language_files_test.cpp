@@ -210,7 +210,7 @@ TEST_F(LanguageFilesTest, InstalledLibraryInUse) {
 TEST_F(LanguageFilesTest, FailedLibraryCopyFallsBackToEnglish) {
     PutShareLibraries();
     const std::string missing = Root().File("NOSYS\\");
-    text::Copy(g_system16Directory, missing.c_str());
+    text::Copy(g_directories.system16, missing.c_str());
     const std::string source = Share() + "QVIGER.DLL";
     const std::string target = missing + "QVINTL.DLL";
 

@@ -169,14 +169,14 @@ class NtPrinterTest : public testing::Test {
 protected:
     void SetUp() override {
         savedSetup_ = g_setup;
-        std::memcpy(savedWindows_, g_windowsDirectory, sizeof savedWindows_);
+        std::memcpy(savedWindows_, g_directories.windows, sizeof savedWindows_);
         const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
         savedArchitecture_ = architecture ? architecture : "";
         _putenv_s("PROCESSOR_ARCHITECTURE", "x86");
 
         g_setup = SetupContext();
         g_setup.appInstance = GetModuleHandleA(nullptr);
-        text::Copy(g_windowsDirectory, kWindows);
+        text::Copy(g_directories.windows, kWindows);
         ResetRunState();
         for (const std::string& directory : {Share(), ShareI386(), Log()}) {
             ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << directory;
@@ -204,7 +204,7 @@ protected:
         ResetRunState();
 
         g_setup = savedSetup_;
-        std::memcpy(g_windowsDirectory, savedWindows_, sizeof savedWindows_);
+        std::memcpy(g_directories.windows, savedWindows_, sizeof savedWindows_);
         _putenv_s("PROCESSOR_ARCHITECTURE", savedArchitecture_.c_str());
     }
 

@@ -369,7 +369,7 @@ struct WinIniEntry {
 // The entries a complete Windows 95 installation writes with the log area
 // equal to the Windows directory, and those of the oldest bare printer name.
 std::vector<WinIniEntry> Win95Entries() {
-    const std::string windows = g_windowsDirectory;
+    const std::string windows = g_directories.windows;
     const std::string multisendPort = windows + "TELMORA.SPL";
     return {
         {"PrinterPorts", "Telmora Printer", "QVPRIN,TELMORA.SPL,15,45"},
@@ -396,7 +396,7 @@ void ExpectEntriesGone(const std::vector<WinIniEntry>& entries) {
     }
 }
 
-std::string SystemFile(const char* name) { return std::string(g_systemDirectory) + name; }
+std::string SystemFile(const char* name) { return std::string(g_directories.system) + name; }
 
 // Windows 95 keeps WIN.INI in its file, where deleting a key that is not
 // there succeeds. The test bed maps its sections into the registry, as
@@ -457,7 +457,7 @@ TEST_F(Win95PrinterRemoval, Windows95LeavesNoEntryNoPrinterAndNoDriverFileOfOurs
     const char* const kept[] = {"THK16MFX.DLL", "IMG32MFX.DLL", "UNIDRV.DLL", "ICONLIB.DLL"};
     for (const char* name : removed) ASSERT_TRUE(tst::WriteFile(SystemFile(name), "driver"));
     for (const char* name : kept) ASSERT_TRUE(tst::WriteFile(SystemFile(name), "shared"));
-    const std::string settings = std::string(g_windowsDirectory) + "QVPRIN.INI";
+    const std::string settings = std::string(g_directories.windows) + "QVPRIN.INI";
     ASSERT_TRUE(tst::WriteFile(settings, "[Owner]\r\n"));
     // Printers of those names that the spooler knows are deleted as well.
     ASSERT_TRUE(prt::AddTestDriver("Telmora Test Driver", nullptr));
@@ -465,7 +465,7 @@ TEST_F(Win95PrinterRemoval, Windows95LeavesNoEntryNoPrinterAndNoDriverFileOfOurs
     ASSERT_TRUE(prt::AddTestPrinter(kMultisendPrinter, "Telmora Test Driver", "TELMORA.SPL"));
     tst::DialogDriver driver;  // no box expected
 
-    EXPECT_EQ(RemoveFaxPrinters(g_windowsDirectory), 1);
+    EXPECT_EQ(RemoveFaxPrinters(g_directories.windows), 1);
     ExpectEntriesGone(entries);
     EXPECT_EQ(Profile("windows", "device"), kNotThere);
     EXPECT_STREQ(g_setup.displayProgress, kSettingsUpdated);
@@ -498,7 +498,7 @@ TEST_F(Win95PrinterRemoval, Windows95DeletesOnlyADefaultPrinterOfOurs) {
     tst::DialogDriver driver;  // no box expected
     for (const Case& c : cases) {
         ASSERT_TRUE(WriteProfileStringA("windows", "device", c.device));
-        EXPECT_EQ(RemoveFaxPrinters(g_windowsDirectory), 1);
+        EXPECT_EQ(RemoveFaxPrinters(g_directories.windows), 1);
         EXPECT_EQ(Profile("windows", "device"), c.ours ? kNotThere : c.device) << c.device;
     }
     WriteProfileStringA("windows", "device", nullptr);

@@ -76,16 +76,16 @@ class Win95PrinterTest : public testing::Test {
 protected:
     void SetUp() override {
         savedSetup_ = g_setup;
-        std::memcpy(savedWindows_, g_windowsDirectory, sizeof savedWindows_);
-        std::memcpy(savedSystem_, g_systemDirectory, sizeof savedSystem_);
+        std::memcpy(savedWindows_, g_directories.windows, sizeof savedWindows_);
+        std::memcpy(savedSystem_, g_directories.system, sizeof savedSystem_);
         const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
         savedArchitecture_ = architecture ? architecture : "";
         _putenv_s("PROCESSOR_ARCHITECTURE", "x86");
 
         g_setup = SetupContext();
         g_setup.appInstance = GetModuleHandleA(nullptr);
-        text::Copy(g_windowsDirectory, kWindows);
-        text::Copy(g_systemDirectory, System().c_str());
+        text::Copy(g_directories.windows, kWindows);
+        text::Copy(g_directories.system, System().c_str());
         for (const std::string& directory : {Share(), ShareI386(), System(), Log()}) {
             ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << directory;
         }
@@ -97,8 +97,8 @@ protected:
         ClearWinIni();
         ClearPorts();
         g_setup = savedSetup_;
-        std::memcpy(g_windowsDirectory, savedWindows_, sizeof savedWindows_);
-        std::memcpy(g_systemDirectory, savedSystem_, sizeof savedSystem_);
+        std::memcpy(g_directories.windows, savedWindows_, sizeof savedWindows_);
+        std::memcpy(g_directories.system, savedSystem_, sizeof savedSystem_);
         _putenv_s("PROCESSOR_ARCHITECTURE", savedArchitecture_.c_str());
     }
 
