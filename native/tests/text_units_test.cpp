@@ -18,8 +18,8 @@
 #include "desktop/extension_text.h"
 #include "desktop/load_line.h"
 #include "desktop/load_list.h"
-#include "files/architecture.h"
-#include "files/language_table.h"
+#include "common/architecture.h"
+#include "ui/language_table.h"
 #include "../fuzz/fuzz_support.h"
 
 namespace {

@@ -12,9 +12,9 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "files/language_list.h"
 #include "startup/main_window.h"
 #include "ui/dialogs.h"
+#include "ui/language_list.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/architecture.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "files/architecture.h"
 #include "files/copy_engine.h"
 #include "files/file_test_support.h"
 #include "support/dialog_driver.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "files/language_table.h"
+#include "ui/language_table.h"
 
 // A directory listing in progress (see OpenFileList).
 struct FileList;

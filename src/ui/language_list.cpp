@@ -5,16 +5,16 @@
 // ones "QVI<code>32.DLL" in its processor subdirectory (I386\ and so on). A
 // language is shown by its name when the language table knows its code, else
 // by the bare code.
-#include "files/language_list.h"
+#include "ui/language_list.h"
 
 #include <cstring>
 #include <new>
 
+#include "common/architecture.h"
 #include "common/bounded_text.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "files/copy_engine.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 
@@ -147,7 +147,9 @@ void FillLanguageList(HWND dialog, const char* currentLanguage) {
         text::Copy(directory, g_setup.setupDirectory);
         AddTrailingBackslash(directory);
         AddLibraries(fill, directory, kLibraryPattern, 0);
-        if (FindArchitectureFile(directory, kClientProgram)) AddLibraries(fill, directory, kLibrary32Pattern, 1);
+        if (FindArchitectureSubdirectory(directory, kClientProgram)) {
+            AddLibraries(fill, directory, kLibrary32Pattern, 1);
+        }
     }
 
     if (fill.selectText[0] != '\0') SendTextMessage(fill.list, CB_SELECTSTRING, 0, fill.selectText);

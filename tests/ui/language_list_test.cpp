@@ -13,9 +13,9 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "files/language_list.h"
 #include "support/dialog_driver.h"
 #include "support/temp_directory.h"
+#include "ui/language_list.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 
