@@ -7,6 +7,7 @@
 #include "common/windows_version.h"
 #include "startup/main_window.h"
 #include "startup/startup.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 
 const char kMainWindowClass[] = "TelmoraInstall";

@@ -12,10 +12,10 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "startup/main_window.h"
 #include "ui/dialogs.h"
 #include "ui/language_list.h"
 #include "ui/messages.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 

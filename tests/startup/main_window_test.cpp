@@ -10,6 +10,7 @@
 #include "startup/main_window.h"
 #include "startup/startup.h"
 #include "support/import_hook.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "workflow/workflow_driver.h"
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/setup_context.h"
-#include "startup/main_window.h"
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
 #include "ui/question_dialogs.h"
