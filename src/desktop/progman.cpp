@@ -15,14 +15,11 @@
 
 #include "common/bounded_text.h"
 #include "desktop/dde_conversation.h"
+#include "desktop/desktop_state.h"
 #include "files/directories.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-
-char g_oldClientItemName[kMessageSize];
-char g_oldSetupItemName[kMessageSize];
-char g_oldWelcomeItemName[kMessageSize];
 
 namespace {
 
@@ -53,12 +50,12 @@ struct ProgmanItem {
     const char* formerName;
 };
 
-const ProgmanItem kClientItem = {"TELMORA.EXE", IDS_ITEM_CLIENT, g_oldClientItemName, kOldClientItem};
+const ProgmanItem kClientItem = {"TELMORA.EXE", IDS_ITEM_CLIENT, g_desktop.oldClientItemName, kOldClientItem};
 
 // The items of the fax server's system area.
 const ProgmanItem kSystemItems[] = {
-    {"STNINST.EXE", IDS_ITEM_WORKSTATION_SETUP, g_oldSetupItemName, "Telmora Workstation Setup"},
-    {"WELCOME.WRI", IDS_ITEM_WELCOME, g_oldWelcomeItemName, "Welcome!"},
+    {"STNINST.EXE", IDS_ITEM_WORKSTATION_SETUP, g_desktop.oldSetupItemName, "Telmora Workstation Setup"},
+    {"WELCOME.WRI", IDS_ITEM_WELCOME, g_desktop.oldWelcomeItemName, "Welcome!"},
     {"WHATSNEW.HTM", IDS_ITEM_WHATS_NEW, nullptr, nullptr},
 };
 
@@ -167,6 +164,12 @@ int QueryGroupItemCount(DWORD instance, int* count) {
 }
 
 }  // namespace
+
+void KeepProgmanItemNames() {
+    LoadLocalString(g_setup.appInstance, IDS_ITEM_CLIENT, g_desktop.oldClientItemName);
+    LoadLocalString(g_setup.appInstance, IDS_ITEM_WORKSTATION_SETUP, g_desktop.oldSetupItemName);
+    LoadLocalString(g_setup.appInstance, IDS_ITEM_WELCOME, g_desktop.oldWelcomeItemName);
+}
 
 int AddProgmanItems(const char* clientDirectory, const char* systemArea) {
     bool replaceOld = ReplacesOldItems();

@@ -71,12 +71,6 @@ int InSetupDirectory(const char* name) {
     return CheckDirectory(directory, 0, name, nullptr, kReportSilent);
 }
 
-void KeepOldItemNames() {
-    LoadLocalString(g_setup.appInstance, IDS_ITEM_CLIENT, g_oldClientItemName);
-    LoadLocalString(g_setup.appInstance, IDS_ITEM_WORKSTATION_SETUP, g_oldSetupItemName);
-    LoadLocalString(g_setup.appInstance, IDS_ITEM_WELCOME, g_oldWelcomeItemName);
-}
-
 // Deletes an installed library. A library that is in the way (not simply
 // missing) asks whether to go on, unless an earlier question was answered
 // with Yes already. 0 when the user said No.
@@ -154,7 +148,7 @@ int InstallLanguageFiles(char (&language)[kLanguageSize]) {
         return 0;
     }
 
-    KeepOldItemNames();
+    KeepProgmanItemNames();
     LanguageReload reload;
     if (GetLanguageLibraryKind(language) == kLanguageLibraryNone) text::Copy(language, kEnglishCode);
     if (!DeleteInstalledLibraries()) return 0;

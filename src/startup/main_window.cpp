@@ -1,7 +1,7 @@
 // The main window: a captionless strip across the bottom of the work area
 // that shows the program's icon, a title line and one progress line. It runs
-// the first command (the whole job happens inside that one message), keeps
-// the Program Manager conversation partner, and paints itself; placing it
+// the first command (the whole job happens inside that one message), hands
+// the DDE messages to the Program Manager conversation, and paints itself; placing it
 // and setting its lines is the progress display's (ui/progress_display.cpp).
 #include "startup/main_window.h"
 
@@ -20,13 +20,9 @@
 #include "ui/strings.h"
 #include "workflow/workflow_driver.h"
 
-HWND g_ddePartner = reinterpret_cast<HWND>(-1);
-
 namespace {
 
 const char kMainFontFace[] = "Arial";
-
-void ReleaseDdePartner() { g_ddePartner = reinterpret_cast<HWND>(-1); }
 
 void NotifyCtl3dColorChange() {
     typedef BOOL(WINAPI * ColorChangeProc)();
@@ -130,7 +126,7 @@ LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND:
             return RunFirstCommand(window, message, wParam, lParam);
         case WM_DDE_TERMINATE:
-            ReleaseDdePartner();
+            AcceptDDETerminate();
             return 0;
         case WM_DDE_ACK:
             AcceptDDEAck(wParam, lParam);

@@ -8,7 +8,3 @@
 
 LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PaintMainWindow(HWND window, PAINTSTRUCT* paintStruct);
-
-// The DDE conversation partner kept for the Program Manager conversation;
-// (HWND)-1 when there is none.
-extern HWND g_ddePartner;

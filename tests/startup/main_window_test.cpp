@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/setup_context.h"
+#include "desktop/desktop_state.h"
 #include "startup/main_window.h"
 #include "startup/startup.h"
 #include "support/import_hook.h"
@@ -89,9 +90,9 @@ TEST(MainWindowTest, DdeAcknowledgementsKeepTheConversationPartner) {
     HWND window = MainWindow();
     HWND partner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
     SendMessageA(window, WM_DDE_ACK, reinterpret_cast<WPARAM>(partner), 0);
-    EXPECT_EQ(g_ddePartner, partner);
+    EXPECT_EQ(g_desktop.ddePartner, partner);
     SendMessageA(window, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(partner), 0);
-    EXPECT_EQ(g_ddePartner, reinterpret_cast<HWND>(-1));
+    EXPECT_EQ(g_desktop.ddePartner, kNoDdePartner);
 }
 
 int s_installRuns = 0;

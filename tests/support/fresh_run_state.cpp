@@ -1,0 +1,21 @@
+// The start state of a run, from each subsystem's own reset.
+#include "support/fresh_run_state.h"
+
+#include <windows.h>
+
+#include "common/setup_context.h"
+#include "common/windows_directories.h"
+#include "desktop/desktop_state.h"
+
+namespace tst {
+
+void FreshRunState() {
+    g_setup = SetupContext();
+    g_setup.appInstance = GetModuleHandleA(nullptr);
+    g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    g_directories = WindowsDirectories();
+    ResetDesktopRunState();
+}
+
+}  // namespace tst
