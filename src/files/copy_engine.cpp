@@ -17,11 +17,9 @@
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/config_file.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
-#include "workflow/config_location.h"
 
 namespace {
 
@@ -37,15 +35,12 @@ enum : int {
     kReplaceQuestionLines = 5,
 };
 
-// The system area of the configuration in use: where the share lies when
-// the caller names no directory; empty when the file names none (the
-// reader keeps the areas it is given). 0 when the configuration cannot be read.
-int ConfiguredSystemArea(char (&systemArea)[kPathFieldSize]) {
-    if (!LocateConfigFile(kLocateForInstall)) return 0;
-    ClientSettings settings = {};
-    if (!ReadConfigFile(g_setup.configDirectory, &settings, kReadNormal)) return 0;
-    text::Copy(systemArea, settings.systemArea);
-    return 1;
+// Where the configured system area comes from (SetSystemAreaSource).
+SystemAreaSource s_systemAreaSource = nullptr;
+
+int SystemAreaOfCaller(char (&systemArea)[kPathFieldSize]) {
+    systemArea[0] = '\0';
+    return s_systemAreaSource ? s_systemAreaSource(systemArea) : 0;
 }
 
 // Formats string `id` with its arguments into a line of the replace question.
@@ -104,10 +99,12 @@ int AskIgnoreCopyFailure(const char* source, const char* target) {
 
 }  // namespace
 
+void SetSystemAreaSource(SystemAreaSource source) { s_systemAreaSource = source; }
+
 int FindArchitectureFile(char* directory, const char* fileName) {
     if (!text::IsEmpty(directory)) return FindArchitectureSubdirectory(directory, fileName);
     char systemArea[kPathFieldSize];
-    if (!ConfiguredSystemArea(systemArea)) return 0;
+    if (!SystemAreaOfCaller(systemArea)) return 0;
     if (!FindArchitectureSubdirectory(systemArea, fileName)) return 0;
     if (directory) text::CopyInto(directory, kPathFieldSize, systemArea);
     return 1;

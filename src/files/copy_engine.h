@@ -7,10 +7,21 @@ enum : int {
     kVersionTextSize = 52,  // a FileVersion text: 51 characters
 };
 
+// Where the share lies for a copy whose caller names no directory: fills
+// `systemArea` (kPathFieldSize bytes) with the system area of the
+// configuration in use. 1, or 0 when the configuration cannot be had.
+typedef int (*SystemAreaSource)(char* systemArea);
+
+// Names that source. The workflow driver gives its ConfiguredSystemArea
+// (workflow/config_location.h) when a run starts, so the copy engine never
+// looks for TELMORA.INI itself. Without a source a directory that is not
+// named has no architecture file.
+void SetSystemAreaSource(SystemAreaSource source);
+
 // When `fileName` lies in the processor-architecture subdirectory ("I386\"
 // for PROCESSOR_ARCHITECTURE "x86", ...) of `directory` (in/out, a 272-byte
-// field; null or empty: the system area of the configuration), appends that
-// subdirectory to a given `directory` and returns 1; else 0, unchanged.
+// field; null or empty: the system area the source above gives), appends
+// that subdirectory to a given `directory` and returns 1; else 0, unchanged.
 int FindArchitectureFile(char* directory, const char* fileName);
 
 // The FileVersion text of `path`'s version resource (first translation only)

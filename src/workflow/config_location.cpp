@@ -1,5 +1,6 @@
 // Finding the directory of TELMORA.INI: the /I directory, the search list,
-// the Windows directory for a new installation, or the user's answer.
+// the Windows directory for a new installation, or the user's answer; and the
+// system area the configuration there names.
 #include "workflow/config_location.h"
 
 #include "common/bounded_text.h"
@@ -37,5 +38,13 @@ int LocateConfigFile(int create) {
         if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
     }
     ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);
+    return 1;
+}
+
+int ConfiguredSystemArea(char* systemArea) {
+    if (!LocateConfigFile(kLocateForInstall)) return 0;
+    ClientSettings settings = {};
+    if (!ReadConfigFile(g_setup.configDirectory, &settings, kReadNormal)) return 0;
+    text::CopyInto(systemArea, kPathFieldSize, settings.systemArea);
     return 1;
 }

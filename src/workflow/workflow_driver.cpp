@@ -10,10 +10,12 @@
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/windows_version.h"
+#include "files/copy_engine.h"
 #include "files/directories.h"
 #include "ui/dialogs.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
+#include "workflow/config_location.h"
 #include "workflow/workflows.h"
 
 SetupWorkflows g_workflows = {InstallClient, EditConfiguration, CopyPrograms, UpdatePrograms, UninstallClient};
@@ -135,6 +137,7 @@ int RunWorkflowDriver() {
     g_setup.tsrInStartupFile = 0;
     g_setup.rebootNeeded = 0;
     if (!InitWindowsDirectories()) return 0;
+    SetSystemAreaSource(ConfiguredSystemArea);
 
     if (g_setup.quietInstall) g_workflows.install();
     if (g_setup.updateSwitch) g_workflows.updatePrograms();

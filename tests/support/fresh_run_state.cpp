@@ -6,6 +6,7 @@
 #include "common/setup_context.h"
 #include "common/windows_directories.h"
 #include "desktop/desktop_state.h"
+#include "files/copy_engine.h"
 
 namespace tst {
 
@@ -16,6 +17,7 @@ void FreshRunState() {
     g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     g_directories = WindowsDirectories();
     ResetDesktopRunState();
+    SetSystemAreaSource(nullptr);
 }
 
 }  // namespace tst

@@ -8,7 +8,8 @@ namespace tst {
 // The run record as start-up leaves it with the main window shown (the
 // application instance and the screen size set, no window, no switches) and
 // every other run record at its start state: the Windows directories empty,
-// no Program Manager conversation and no old item names.
+// no Program Manager conversation and no old item names, no source of the
+// configured system area for the copy engine.
 void FreshRunState();
 
 }  // namespace tst
