@@ -17,7 +17,7 @@
 #include "config/config_values.h"
 #include "desktop/extension_text.h"
 #include "desktop/load_line.h"
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 #include "common/architecture.h"
 #include "ui/language_table.h"
 #include "../fuzz/fuzz_support.h"

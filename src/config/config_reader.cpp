@@ -16,7 +16,7 @@
 #include "common/win_handles.h"
 #include "config/config_file.h"
 #include "config/config_values.h"
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 
 namespace {
 
