@@ -16,12 +16,12 @@
 #include "desktop/registry_entries.h"
 #include "files/directories.h"
 #include "files/language_files.h"
-#include "files/program_files.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "workflow/config_location.h"
 #include "workflow/notebook_config.h"
+#include "workflow/program_files.h"
 
 namespace {
 

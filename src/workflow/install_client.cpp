@@ -14,12 +14,12 @@
 #include "config/server_areas.h"
 #include "files/directories.h"
 #include "files/language_files.h"
-#include "files/program_files.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "workflow/config_location.h"
 #include "workflow/leftover_files.h"
 #include "workflow/notebook_config.h"
+#include "workflow/program_files.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "config/config_file.h"
-#include "files/program_files.h"
+#include "workflow/program_files.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // the setup directory itself; the language library decides which. Each file
 // has one row below: where it goes, when it is installed, the copy engine's
 // flags and whether a failure the user does not ignore stops the rest.
-#include "files/program_files.h"
+#include "workflow/program_files.h"
 
 #include "common/bounded_text.h"
 #include "common/path_helpers.h"
