@@ -14,9 +14,9 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "desktop/dde_conversation.h"
 #include "desktop/desktop_state.h"
-#include "files/directories.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
@@ -90,10 +90,6 @@ void DeleteFormerItem(const char* name, const char* formerName) {
     if (std::strcmp(name, formerName) != 0) Execute("[DeleteItem(%s)]", formerName);
 }
 
-bool HoldsFile(const char* directory, const char* file) {
-    return CheckDirectory(directory, 0, file, nullptr, kReportSilent) == 1;
-}
-
 // Replaces the item of the previous language with `item` for `directory`;
 // its loaded name is left in `name`.
 void AddItem(const ProgmanItem& item, const char* directory, bool replaceOld, ItemName& name) {
@@ -115,7 +111,7 @@ void AddClientItem(const char* clientDirectory, bool replaceOld) {
 
 void AddSystemItems(const char* systemArea, bool replaceOld) {
     for (const ProgmanItem& item : kSystemItems) {
-        if (!item.previousName || !HoldsFile(systemArea, item.file)) continue;
+        if (!item.previousName || !DirectoryHoldsFile(systemArea, item.file)) continue;
         ItemName name;
         AddItem(item, systemArea, replaceOld, name);
         if (replaceOld) DeleteFormerItem(name, item.formerName);
@@ -198,7 +194,7 @@ int RemoveProgmanItems(const char* clientDirectory, const char* systemArea) {
     }
     if (deleteItems && !text::IsEmpty(systemArea)) {
         for (const ProgmanItem& item : kSystemItems) {
-            if (HoldsFile(systemArea, item.file)) DeleteNamedItem(item.nameId);
+            if (DirectoryHoldsFile(systemArea, item.file)) DeleteNamedItem(item.nameId);
         }
     }
     if (IsProgmanGroupEmpty()) Execute("[DeleteGroup(%s)]", kGroupName);

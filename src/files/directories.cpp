@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "common/path_helpers.h"
 #include "common/win_handles.h"
 #include "ui/messages.h"
@@ -22,7 +23,6 @@ enum : UINT { kDirectoryQuerySize = 256 };
 const char kSystem32Ending[] = "SYSTEM32\\";
 const char kSystem16Ending[] = "SYSTEM\\";
 const char kBootRootPath[] = "C:\\";
-const char kBackslash = '\\';
 
 using DirectoryQuery = UINT(WINAPI*)(LPSTR, UINT);
 
@@ -53,31 +53,11 @@ void DeriveSystem16Directory() {
     text::Append(g_directories.system16, kSystem16Ending);
 }
 
-int EndsInBackslash(const char* path) {
-    std::size_t length = std::strlen(path);
-    return length > 0 && path[length - 1] == kBackslash;
-}
-
-int DirectoryExists(const char* directory) {
-    DWORD attributes = GetFileAttributesA(directory);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// Forms directory + name; 0 when the path does not fit (no such file can be
-// opened then).
-int JoinPath(char (&path)[kPathFieldSize], const char* directory, const char* name) {
-    text::Copy(path, directory);
-    std::size_t expected = std::strlen(path) + std::strlen(name);
-    return text::Append(path, name) == expected;
-}
-
 // 1 when the required file opens for reading; otherwise the report's result.
 int CheckRequiredFile(const char* directory, const char* name, int reportMode) {
+    if (FileOpensIn(directory, name)) return 1;
     char path[kPathFieldSize];
-    if (JoinPath(path, directory, name)) {
-        win::File file(std::fopen(path, "rb"));
-        if (file.IsOpen()) return 1;
-    }
+    FormPath(path, directory, name);
     return ReportFailure(reportMode, IDS_FILE_NOT_FOUND, path);
 }
 
@@ -98,7 +78,7 @@ int WriteTestFile(const char* path) {
 // names `shownDirectory`, the directory without its backslash.
 int CheckWritable(const char* directory, const char* shownDirectory, const char* name, int reportMode) {
     char path[kPathFieldSize];
-    if (JoinPath(path, directory, name) && WriteTestFile(path)) return 1;
+    if (FormPath(path, directory, name) && WriteTestFile(path)) return 1;
     return ReportFailure(reportMode, IDS_DIRECTORY_NOT_WRITABLE, shownDirectory);
 }
 
@@ -123,7 +103,7 @@ int CheckDirectory(const char* directory, int create, const char* requiredFile,
 
     // A root keeps its backslash above and is taken as existing. A missing
     // directory ends the check at once: the file checks need the directory.
-    if (!EndsInBackslash(shown) && !DirectoryExists(shown)) {
+    if (!DirectoryExists(directory)) {
         if (!create) return ReportFailure(reportMode, IDS_DIRECTORY_NOT_FOUND, shown);
         if (!CreateDirectoryA(shown, nullptr)) {
             return ReportFailure(reportMode, IDS_CREATE_DIRECTORY_FAILED, shown);

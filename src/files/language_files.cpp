@@ -9,11 +9,12 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
+#include "common/windows_directories.h"
 #include "desktop/progman.h"
 #include "files/copy_engine.h"
-#include "files/directories.h"
 #include "ui/language.h"
 #include "ui/language_list.h"
 #include "ui/language_table.h"
@@ -68,7 +69,7 @@ int InArchitectureDirectory(const char* name) {
 int InSetupDirectory(const char* name) {
     char directory[kPathFieldSize];
     SetupDirectoryCopy(directory);
-    return CheckDirectory(directory, 0, name, nullptr, kReportSilent);
+    return DirectoryHoldsFile(directory, name);
 }
 
 // Deletes an installed library. A library that is in the way (not simply
@@ -95,7 +96,7 @@ int DeleteInstalledLibraries() {
 // The help file of the language (TELMORA.HLP when there is none), installed
 // into the Windows directory as TELMORA.HLP. Its result does not count.
 void InstallHelpFile(const char* language) {
-    if (!CheckDirectory(g_setup.setupDirectory, 0, nullptr, nullptr, kReportSilent)) return;
+    if (!DirectoryExists(g_setup.setupDirectory)) return;
     AddTrailingBackslash(g_setup.setupDirectory);
 
     char name[kShareNameSize];

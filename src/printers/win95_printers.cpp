@@ -11,11 +11,12 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "common/path_helpers.h"
 #include "common/win_handles.h"
+#include "common/windows_directories.h"
 #include "common/windows_version.h"
 #include "files/copy_engine.h"
-#include "files/directories.h"
 #include "printers/fax_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -88,10 +89,6 @@ void DriverSourceDirectory(const char* distributionDirectory, const char* file,
     FindArchitectureFile(source, file);
 }
 
-int FileIsIn(const char* directory, const char* file) {
-    return CheckDirectory(directory, 0, file, nullptr, kReportSilent);
-}
-
 // Copies `file` into the SYSTEM directory; asks about `label` on failure.
 // 1 when copied or the user chose to go on.
 int CopyDriverFile(const char* sourceDirectory, const char* file, const char* label, HCURSOR previousCursor) {
@@ -117,7 +114,7 @@ int InstallFaxDriver(const char* distributionDirectory, const char* logArea, Fax
                      HCURSOR previousCursor) {
     char source[kPathFieldSize];
     DriverSourceDirectory(distributionDirectory, kFaxDriverFile, source);
-    if (!IsWindows95() || !FileIsIn(source, kFaxDriverFile)) {
+    if (!IsWindows95() || !DirectoryHoldsFile(source, kFaxDriverFile)) {
         *choice = {kOldFaxPrinterName, kOldDriverName, 0};
         return CopyDriverFile(distributionDirectory, kOldDriverFile, kOldFaxPrinterName, previousCursor);
     }
@@ -138,7 +135,7 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
     *copied = 0;
     char source[kPathFieldSize];
     DriverSourceDirectory(distributionDirectory, kMultisendDriverFile95, source);
-    if (!IsWindows95() || !FileIsIn(source, kMultisendDriverFile95)) return 1;
+    if (!IsWindows95() || !DirectoryHoldsFile(source, kMultisendDriverFile95)) return 1;
     if (InstallFile(source, kMultisendDriverFile95, g_directories.system, nullptr, 1, 1, 0, 0)) {
         *copied = 1;
         return 1;
@@ -150,7 +147,7 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
 // 1 when all are there; otherwise `*answer` is the operation's result.
 int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCURSOR previousCursor) {
     for (const char* file : kSharedDriverFiles) {
-        if (FileIsIn(g_directories.system, file)) continue;
+        if (DirectoryHoldsFile(g_directories.system, file)) continue;
         char source[kPathFieldSize];
         DriverSourceDirectory(distributionDirectory, file, source);
         if (!InstallFile(source, file, g_directories.system, nullptr, 1, 1, 0, 0)) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "files/directories.h"
@@ -109,9 +110,9 @@ int FindSetupDirectory() {
     GetOwnDirectory(directory);
     AddTrailingBackslash(directory);
 
-    if (!CheckDirectory(directory, 0, kProgramFileName, nullptr, kReportSilent)) return 1;
+    if (!DirectoryHoldsFile(directory, kProgramFileName)) return 1;
     if (!CutToParent(directory)) return 1;
-    if (CheckDirectory(directory, 0, kLauncherFileName, nullptr, kReportSilent)) {
+    if (DirectoryHoldsFile(directory, kLauncherFileName)) {
         text::Copy(g_setup.setupDirectory, directory);
     }
     return 1;

@@ -6,13 +6,14 @@
 #include "workflow/program_files.h"
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
+#include "common/windows_directories.h"
 #include "config/config_file.h"
 #include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/copy_engine.h"
-#include "files/directories.h"
 #include "files/language_files.h"
 #include "printers/fax_printers.h"
 #include "ui/messages.h"
@@ -94,11 +95,6 @@ const char* TargetOf(TargetDirectory target, const char* programDir) {
     }
 }
 
-// 1 when `name` lies in `directory` (asked silently).
-int InDirectory(const char* directory, const char* name) {
-    return CheckDirectory(directory, 0, name, nullptr, kReportSilent);
-}
-
 int InArchitectureOf(const char* directory, const char* name) {
     char copy[kPathFieldSize];
     text::Copy(copy, directory);
@@ -115,12 +111,13 @@ RowResult CheckPresence(const FileRow& row, char (&source)[kPathFieldSize], cons
         case kRequiredInArchitecture:
             return FindArchitectureFile(source, row.name) ? kRowInstalled : kRowStopped;
         case kInSource:
-            return InDirectory(source, row.name) ? kRowInstalled : kRowSkipped;
+            return DirectoryHoldsFile(source, row.name) ? kRowInstalled : kRowSkipped;
         case kNotInTarget:
-            return InDirectory(target, installedName) ? kRowSkipped : kRowInstalled;
+            return DirectoryHoldsFile(target, installedName) ? kRowSkipped : kRowInstalled;
         case kInSourceNotInTarget:
-            return InDirectory(source, row.name) && !InDirectory(target, installedName) ? kRowInstalled
-                                                                                         : kRowSkipped;
+            return DirectoryHoldsFile(source, row.name) && !DirectoryHoldsFile(target, installedName)
+                       ? kRowInstalled
+                       : kRowSkipped;
         default:
             return kRowInstalled;
     }
@@ -221,7 +218,7 @@ int FinishClientSetup(const ClientSettings* settings, const ClientSettings* note
     int twoSections = notebookSettings && g_setup.netBaseDirSwitch;
     const ClientSettings* p = twoSections ? notebookSettings : settings;
 
-    if (!InDirectory(p->programDir, kClientProgramName)) {
+    if (!DirectoryHoldsFile(p->programDir, kClientProgramName)) {
         ShowError(IDS_CLIENT_FILES_NOT_COPIED);
         return 0;
     }
