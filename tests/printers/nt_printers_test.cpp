@@ -25,6 +25,7 @@
 #include "printer_test_support.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
+#include "printers/printer_state.h"
 #include "printers/spooler_control.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
@@ -211,9 +212,9 @@ protected:
     static void RemoveFaxMonitor() { DeleteMonitorA(nullptr, nullptr, const_cast<char*>("Fax Monitor Port")); }
 
     static void ResetRunState() {
-        g_ntPrinterFlags = NtPrinterFlags();
-        g_ntDriverSet = nullptr;
-        g_ntVersionNumber = 0;
+        g_printers.ntPrinterFlags = NtPrinterFlags();
+        g_printers.ntDriverSet = nullptr;
+        g_printers.ntVersionNumber = 0;
     }
 
     std::string Share() const { return root_.Path() + "SHARE\\"; }

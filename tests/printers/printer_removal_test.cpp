@@ -20,10 +20,12 @@
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
 #include "printers/printer_removal.h"
+#include "printers/printer_state.h"
 #include "printers/registry_tables.h"
 #include "printers/spooler_control.h"
 #include "printers/win95_printers.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 
@@ -148,8 +150,7 @@ protected:
     void TearDown() override { ResetRun(); }
 
     static void ResetRun() {
-        g_ntPrinterFlags = {};
-        g_setup.quietSwitch = 0;
+        tst::FreshRunState();
         for (const char* printer : {kFaxPrinter, kMultisendPrinter}) DeletePrinterIfThere(printer);
         for (const char* driver : {kFaxPrinter, kMultisendDriver}) DeleteDriverEverywhere(driver);
         HKEY key = nullptr;
@@ -173,8 +174,8 @@ TEST_F(PrinterRemoval, NtRemovesBothPrintersAndEverythingTheyBroughtAfterOneQues
     EXPECT_EQ(RemoveFaxPrinters(logArea.Path().c_str()), 1);
     EXPECT_TRUE(driver.AllMet());
     installed.ExpectNothingLeft();
-    EXPECT_EQ(g_ntPrinterFlags.faxRemovalFailed, 0);
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 1);
+    EXPECT_EQ(g_printers.ntPrinterFlags.faxRemovalFailed, 0);
+    EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 1);
     EXPECT_EQ(sleeps.Calls(), 0);  // every driver went at the first attempt
 }
 
@@ -209,7 +210,7 @@ TEST_F(PrinterRemoval, NtKeepsTheFaxPrinterWhenTheSpoolerMustKeepRunning) {
     EXPECT_TRUE(prt::PrinterExists(kFaxPrinter));
     EXPECT_TRUE(prt::DriverInstalled(nullptr, kFaxPrinter));
     EXPECT_TRUE(installed.FaxPrinterFilesThere());
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 0);
+    EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 0);
     installed.ExpectMultisendGone();  // removed before the question
 }
 
@@ -234,7 +235,7 @@ TEST_F(PrinterRemoval, NtAFaxPrinterThatCannotBeDeletedIsReportedInEveryRemovalO
         tst::ImportHook refuse("WINSPOOL.DRV", "DeletePrinter", reinterpret_cast<void*>(&RefuseDeletePrinter));
         ASSERT_TRUE(refuse.Installed());
         EXPECT_EQ(RemoveFaxPrinters(logArea.Path().c_str()), 1);
-        EXPECT_EQ(g_ntPrinterFlags.faxRemovalFailed, 1);
+        EXPECT_EQ(g_printers.ntPrinterFlags.faxRemovalFailed, 1);
         EXPECT_TRUE(installed.FaxPrinterFilesThere());
         EXPECT_FALSE(prt::PortListed(installed.port.c_str()));  // the port went before the printer
 

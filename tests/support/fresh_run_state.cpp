@@ -7,6 +7,7 @@
 #include "common/windows_directories.h"
 #include "desktop/desktop_state.h"
 #include "files/copy_engine.h"
+#include "printers/printer_state.h"
 
 namespace tst {
 
@@ -18,6 +19,7 @@ void FreshRunState() {
     g_directories = WindowsDirectories();
     ResetDesktopRunState();
     SetSystemAreaSource(nullptr);
+    ResetPrinterRunState();
 }
 
 }  // namespace tst

@@ -9,7 +9,8 @@ namespace tst {
 // application instance and the screen size set, no window, no switches) and
 // every other run record at its start state: the Windows directories empty,
 // no Program Manager conversation and no old item names, no source of the
-// configured system area for the copy engine.
+// configured system area for the copy engine, no printer kit chosen nor
+// printer flag set and the printer registry tables as shipped.
 void FreshRunState();
 
 }  // namespace tst
