@@ -12,6 +12,7 @@
 #include "common/config_lines.h"
 #include "common/path_helpers.h"
 #include "config/config_file.h"
+#include "config/config_state.h"
 
 const char kConfigFileName[] = "TELMORA.INI";
 
@@ -343,11 +344,8 @@ void MapWindowsLanguage(char* language) {
 
 namespace {
 
-// Which setting lines the current section already holds.
-int g_settingWritten[kWorkstationKeyCount];
-
 void WriteSetting(FILE* output, WorkstationKey key, const ClientSettings* settings) {
-    g_settingWritten[key] = 1;
+    g_config.settingWritten[key] = 1;
     if (settings->multiWorkstation && IsLeftOutOfSecondSection(key)) return;
     char line[kSettingLineSize];
     FormatSettingLine(key, settings, line, sizeof line);
@@ -358,12 +356,12 @@ void WriteSetting(FILE* output, WorkstationKey key, const ClientSettings* settin
 
 int WriteSettingLine(FILE* output, const char* key, const ClientSettings* settings) {
     if (!output) {
-        std::memset(g_settingWritten, 0, sizeof g_settingWritten);
+        ResetConfigRunState();
         return 1;
     }
     if (!key) {
         for (int each = 0; each < kWorkstationKeyCount; ++each) {
-            if (!g_settingWritten[each]) WriteSetting(output, static_cast<WorkstationKey>(each), settings);
+            if (!g_config.settingWritten[each]) WriteSetting(output, static_cast<WorkstationKey>(each), settings);
         }
         return 1;
     }

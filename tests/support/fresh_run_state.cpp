@@ -5,6 +5,7 @@
 
 #include "common/setup_context.h"
 #include "common/windows_directories.h"
+#include "config/config_state.h"
 #include "desktop/desktop_state.h"
 #include "files/copy_engine.h"
 #include "printers/printer_state.h"
@@ -17,6 +18,7 @@ void FreshRunState() {
     g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     g_directories = WindowsDirectories();
+    ResetConfigRunState();
     ResetDesktopRunState();
     SetSystemAreaSource(nullptr);
     ResetPrinterRunState();

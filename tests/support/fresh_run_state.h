@@ -6,11 +6,13 @@
 namespace tst {
 
 // The run record as start-up leaves it with the main window shown (the
-// application instance and the screen size set, no window, no switches) and
-// every other run record at its start state: the Windows directories empty,
-// no Program Manager conversation and no old item names, no source of the
-// configured system area for the copy engine, no printer kit chosen nor
-// printer flag set and the printer registry tables as shipped.
+// application instance and the screen size set, no window, no switches), and
+// every subsystem's record at its start state:
+// - common: the Windows directories empty;
+// - config: no TELMORA.INI setting line marked written;
+// - desktop: no Program Manager conversation, no old item names;
+// - files: no source of the configured system area for the copy engine;
+// - printers: no kit chosen, no flag set, the registry tables as shipped.
 void FreshRunState();
 
 }  // namespace tst
