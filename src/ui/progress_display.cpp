@@ -10,6 +10,7 @@
 #include "common/setup_context.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -19,14 +20,6 @@ const int kDisplayLimit = kDisplayLineSize - 2;  // 199 characters are shown
 const long kYieldIntervalMs = 250;
 const int kWorkAreaRectSize = 16;  // the size SystemParametersInfoA is told
 const int kProgramTitleSize = 101;
-
-// The time of the last yield; the first yield always looks at the queue.
-struct YieldClock {
-    int firstYield;
-    __time64_t seconds;
-    unsigned short milliseconds;
-};
-YieldClock s_yieldClock = {1, 0, 0};
 
 void CopyDisplayLine(char (&line)[kDisplayLineSize], const char* text) {
     text::CopyPrefix(line, text, kDisplayLimit);
@@ -86,19 +79,19 @@ int ShowMainWindow(int showCommand) {
 
 int YieldToWindows(int force) {
     struct __timeb64 now;
-    if (s_yieldClock.firstYield) {
-        s_yieldClock.firstYield = 0;
+    if (g_ui.yieldClock.firstYield) {
+        g_ui.yieldClock.firstYield = 0;
     } else if (!force) {
         _ftime64(&now);
-        long elapsed = static_cast<long>(now.time - s_yieldClock.seconds) * 1000L +
-                       (static_cast<long>(now.millitm) - static_cast<long>(s_yieldClock.milliseconds));
+        long elapsed = static_cast<long>(now.time - g_ui.yieldClock.seconds) * 1000L +
+                       (static_cast<long>(now.millitm) - static_cast<long>(g_ui.yieldClock.milliseconds));
         if (elapsed >= 0 && elapsed < kYieldIntervalMs) return 0;
     }
     MSG msg;
     PeekMessageA(&msg, g_setup.mainWindow, WM_QUIT, WM_QUIT, PM_NOREMOVE);
     _ftime64(&now);
-    s_yieldClock.seconds = now.time;
-    s_yieldClock.milliseconds = now.millitm;
+    g_ui.yieldClock.seconds = now.time;
+    g_ui.yieldClock.milliseconds = now.millitm;
     return 0;
 }
 
@@ -108,9 +101,8 @@ int YieldToWindows(int force) {
 // count has moved on: the window is served as often as before, at most one
 // tick later.
 int YieldWhenTicked(int force) {
-    static DWORD s_lastTick = 0;
     DWORD now = GetTickCount();
-    if (!force && now == s_lastTick) return 0;
-    s_lastTick = now;
+    if (!force && now == g_ui.yieldClock.lastTick) return 0;
+    g_ui.yieldClock.lastTick = now;
     return YieldToWindows(force);
 }

@@ -18,11 +18,11 @@
 #include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
+#include "ui/ui_state.h"
 
 namespace {
 
 const int kNetworkLabelSize = 80;
-const int kNamedNetworks = 3;
 const char kNetworkNameOpen[] = " (";
 const char kNetworkNameClose[] = ")";
 const std::size_t kNetworkNameFrame = sizeof(kNetworkNameOpen) - 1 + sizeof(kNetworkNameClose) - 1;
@@ -41,24 +41,12 @@ const NetworkButton kNetworkButtons[] = {
     {IDC_NETWORK_NONE, kNetworkOther},
 };
 
-// The parameters of the question being asked.
-struct QuestionState {
-    const char* defaultText;  // text or language code offered
-    char* answer;             // text answer, answerSize bytes
-    int answerSize;
-    int defaultYes;
-    unsigned short networkChoice;
-    unsigned short* networkAnswer;
-    const char* networkNames[kNamedNetworks];
-    const char* const* lines;  // replace question, ended by null
-};
-QuestionState s_question = {};
 
 INT_PTR RunQuestion(const char* name, DLGPROC procedure, const QuestionState& question) {
-    s_question = question;
+    g_ui.question = question;
     if (g_setup.quietSwitch) ShowMainWindow(SW_SHOW);
     INT_PTR end = RunDialog(g_setup.appInstance, name, g_setup.mainWindow, procedure, 0);
-    s_question = QuestionState();
+    g_ui.question = QuestionState();
     return end;
 }
 
@@ -124,14 +112,14 @@ void StartNetworkBox(HWND dialog) {
     char notConfigured[kMessageSize];
     LoadLocalString(g_setup.appInstance, IDS_NOT_CONFIGURED, notConfigured);
     for (int i = 0; i < kNamedNetworks; ++i) {
-        LabelNetworkButton(dialog, kNetworkButtons[i].buttonId, s_question.networkNames[i], notConfigured);
+        LabelNetworkButton(dialog, kNetworkButtons[i].buttonId, g_ui.question.networkNames[i], notConfigured);
     }
-    CheckNetworkButtons(dialog, s_question.networkChoice);
+    CheckNetworkButtons(dialog, g_ui.question.networkChoice);
 }
 
 // Yes or No as the default button, with the focus on it.
 void StartYesNo(HWND dialog) {
-    int button = s_question.defaultYes ? IDC_ANSWER_YES : IDC_ANSWER_NO;
+    int button = g_ui.question.defaultYes ? IDC_ANSWER_YES : IDC_ANSWER_NO;
     SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(button), 0);
     SetFocus(GetDlgItem(dialog, button));
 }
@@ -147,7 +135,7 @@ void YesNoCommand(HWND dialog, int id) {
 }
 
 void ShowReplaceLines(HWND dialog) {
-    const char* const* lines = s_question.lines;
+    const char* const* lines = g_ui.question.lines;
     for (int i = 0; lines && i < kReplaceLineCount && lines[i]; ++i)
         SetDialogText(dialog, IDC_TEXT_LINE1 + i, lines[i]);
 }
@@ -158,7 +146,7 @@ void ReadLanguageAnswer(HWND dialog) {
     chosen[0] = '\0';
     GetWindowTextA(GetDlgItem(dialog, IDC_LANGUAGE_LIST), chosen, kLanguageNameSize);
     const LanguageEntry* language = FindLanguageByName(chosen);
-    text::CopyInto(s_question.answer, static_cast<std::size_t>(s_question.answerSize),
+    text::CopyInto(g_ui.question.answer, static_cast<std::size_t>(g_ui.question.answerSize),
                    language ? language->code : chosen);
 }
 
@@ -214,14 +202,14 @@ int AskReplace(const char* const* lines, int defaultYes, int& answer) {
 INT_PTR CALLBACK PathDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         DialogCommonStart(dialog, wParam, &lParam);
-        SetDialogText(dialog, IDC_PATH_EDIT, s_question.defaultText ? s_question.defaultText : "");
+        SetDialogText(dialog, IDC_PATH_EDIT, g_ui.question.defaultText ? g_ui.question.defaultText : "");
         return TRUE;  // the dialog manager focuses the edit field and selects its text
     }
     if (message != WM_COMMAND) return FALSE;
 
     int id = LOWORD(wParam);
     if (id == IDOK) {
-        GetDialogText(dialog, IDC_PATH_EDIT, s_question.answer, s_question.answerSize);
+        GetDialogText(dialog, IDC_PATH_EDIT, g_ui.question.answer, g_ui.question.answerSize);
         EndDialog(dialog, kQuestionAnswered);
     } else {
         ConfirmAbort(dialog, id);
@@ -232,7 +220,7 @@ INT_PTR CALLBACK PathDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 INT_PTR CALLBACK LanguageDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         DialogCommonStart(dialog, wParam, &lParam);
-        FillLanguageList(dialog, s_question.defaultText);
+        FillLanguageList(dialog, g_ui.question.defaultText);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
@@ -258,10 +246,10 @@ INT_PTR CALLBACK NetworkDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     int id = LOWORD(wParam);
     unsigned short choice = NetworkAnswerOf(id);
     if (choice != 0) {
-        s_question.networkChoice = choice;
+        g_ui.question.networkChoice = choice;
         CheckNetworkButtons(dialog, choice);
     } else if (id == IDOK) {
-        if (s_question.networkAnswer) *s_question.networkAnswer = s_question.networkChoice;
+        if (g_ui.question.networkAnswer) *g_ui.question.networkAnswer = g_ui.question.networkChoice;
         EndDialog(dialog, kQuestionAnswered);
     } else {
         ConfirmAbort(dialog, id);

@@ -9,6 +9,7 @@
 #include "desktop/desktop_state.h"
 #include "files/copy_engine.h"
 #include "printers/printer_state.h"
+#include "ui/ui_state.h"
 
 namespace tst {
 
@@ -18,6 +19,7 @@ void FreshRunState() {
     g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
     g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
     g_directories = WindowsDirectories();
+    ResetUiRunState();
     ResetConfigRunState();
     ResetDesktopRunState();
     SetSystemAreaSource(nullptr);

@@ -9,6 +9,8 @@ namespace tst {
 // application instance and the screen size set, no window, no switches), and
 // every subsystem's record at its start state:
 // - common: the Windows directories empty;
+// - ui: no dialog starting, no question open, the wide-text scratch
+//   released, the next yield the first;
 // - config: no TELMORA.INI setting line marked written;
 // - desktop: no Program Manager conversation, no old item names;
 // - files: no source of the configured system area for the copy engine;
