@@ -16,6 +16,7 @@
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "workflow/config_location.h"
+#include "workflow/driver_state.h"
 #include "workflow/workflows.h"
 
 SetupWorkflows g_workflows = {InstallClient, EditConfiguration, CopyPrograms, UpdatePrograms, UninstallClient};
@@ -30,14 +31,6 @@ const DWORD kExitWindowsReserved = 0xFFFFFFFF;
 const INT_PTR kRebootEndRestart = 3;
 const INT_PTR kRebootEndReturnToDos = 4;
 const INT_PTR kRebootEndLeave = 5;
-
-// The open function box or reboot box (one dialog at a time).
-struct FunctionBoxState {
-    SetupFunction current;
-    SetupFunction* answer;
-};
-FunctionBoxState s_functionBox = {kFunctionInstall, nullptr};
-RebootChoice s_rebootDefault = kRebootRestart;
 
 struct FunctionButton {
     int buttonId;
@@ -119,7 +112,7 @@ int FunctionForButton(int buttonId, SetupFunction* function) {
 }
 
 void EndFunctionBox(HWND dialog, SetupFunction answer) {
-    if (s_functionBox.answer) *s_functionBox.answer = answer;
+    if (g_driver.functionAnswer) *g_driver.functionAnswer = answer;
     EndDialog(dialog, 0);
 }
 
@@ -148,17 +141,17 @@ int RunWorkflowDriver() {
 }
 
 int AskFunction(SetupFunction& choice) {
-    s_functionBox.current = choice;
-    s_functionBox.answer = &choice;
+    g_driver.functionChoice = choice;
+    g_driver.functionAnswer = &choice;
     INT_PTR result = RunDialog(g_setup.appInstance, IDD_FUNCTION_BOX, g_setup.mainWindow, FunctionDlgBox, 0);
-    s_functionBox.answer = nullptr;
+    g_driver.functionAnswer = nullptr;
     return result != -1 ? 1 : 0;
 }
 
 INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         DialogCommonStart(dialog, wParam, &lParam);
-        CheckFunctionButtons(dialog, s_functionBox.current);
+        CheckFunctionButtons(dialog, g_driver.functionChoice);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
@@ -166,18 +159,18 @@ INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM
     int id = LOWORD(wParam);
     SetupFunction function;
     if (id == IDOK) {
-        EndFunctionBox(dialog, s_functionBox.current);
+        EndFunctionBox(dialog, g_driver.functionChoice);
     } else if (id == IDCANCEL || id == IDC_ABORT) {
         EndFunctionBox(dialog, kFunctionQuit);  // no confirmation in this box
     } else if (FunctionForButton(id, &function)) {
-        s_functionBox.current = function;
+        g_driver.functionChoice = function;
         CheckFunctionButtons(dialog, function);
     }
     return TRUE;
 }
 
 int AskReboot(RebootChoice& choice) {
-    s_rebootDefault = choice;
+    g_driver.rebootDefault = choice;
     INT_PTR result = RunDialog(g_setup.appInstance, IDD_REBOOT_BOX, g_setup.mainWindow, RebootDlgBox, 0);
     if (result == kRebootEndRestart) {
         choice = kRebootRestart;
@@ -192,7 +185,7 @@ int AskReboot(RebootChoice& choice) {
 INT_PTR CALLBACK RebootDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         DialogCommonStart(dialog, wParam, &lParam);
-        int defaultButton = RebootDefaultButton(s_rebootDefault);
+        int defaultButton = RebootDefaultButton(g_driver.rebootDefault);
         SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
         SetFocus(GetDlgItem(dialog, defaultButton));
         return FALSE;

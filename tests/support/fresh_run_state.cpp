@@ -10,6 +10,7 @@
 #include "files/copy_engine.h"
 #include "printers/printer_state.h"
 #include "ui/ui_state.h"
+#include "workflow/driver_state.h"
 
 namespace tst {
 
@@ -24,6 +25,7 @@ void FreshRunState() {
     ResetDesktopRunState();
     SetSystemAreaSource(nullptr);
     ResetPrinterRunState();
+    ResetDriverRunState();
 }
 
 }  // namespace tst

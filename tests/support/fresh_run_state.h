@@ -14,7 +14,8 @@ namespace tst {
 // - config: no TELMORA.INI setting line marked written;
 // - desktop: no Program Manager conversation, no old item names;
 // - files: no source of the configured system area for the copy engine;
-// - printers: no kit chosen, no flag set, the registry tables as shipped.
+// - printers: no kit chosen, no flag set, the registry tables as shipped;
+// - workflow: no function or reboot box open.
 void FreshRunState();
 
 }  // namespace tst
