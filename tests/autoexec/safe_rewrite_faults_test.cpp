@@ -30,6 +30,7 @@
 #include "config/config_file.h"
 #include "files/directories.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
@@ -421,9 +422,7 @@ ClientSettings NewSettings() {
 }
 
 void PrepareRun(const Target& target) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    g_setup = SetupContext();
-    g_setup.appInstance = instance;
+    tst::FreshRunState();
     lstrcpynA(g_setup.autoexecDirectory, target.directory.c_str(), kPathFieldSize);
     lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
     lstrcpynA(g_directories.windows, "C:\\WINDOWS\\", kPathFieldSize);

@@ -72,7 +72,6 @@ TEST_F(SpoolerControl, TheQuietSwitchAgreesWithoutAsking) {
     tst::DialogDriver driver;
     EXPECT_EQ(ConfirmSpoolerStop(), 1);
     EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 1);
-    g_setup.quietSwitch = 0;
     EXPECT_TRUE(driver.Seen().empty());
 }
 

@@ -19,6 +19,7 @@
 #include "printers/fax_printers.h"
 #include "printers/win95_printers.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 
@@ -75,15 +76,11 @@ tst::Expectation MissingSourceQuestion(const std::string& source, const std::str
 class Win95PrinterTest : public testing::Test {
 protected:
     void SetUp() override {
-        savedSetup_ = g_setup;
-        std::memcpy(savedWindows_, g_directories.windows, sizeof savedWindows_);
-        std::memcpy(savedSystem_, g_directories.system, sizeof savedSystem_);
         const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
         savedArchitecture_ = architecture ? architecture : "";
         _putenv_s("PROCESSOR_ARCHITECTURE", "x86");
 
-        g_setup = SetupContext();
-        g_setup.appInstance = GetModuleHandleA(nullptr);
+        tst::FreshRunState();
         text::Copy(g_directories.windows, kWindows);
         text::Copy(g_directories.system, System().c_str());
         for (const std::string& directory : {Share(), ShareI386(), System(), Log()}) {
@@ -96,9 +93,7 @@ protected:
     void TearDown() override {
         ClearWinIni();
         ClearPorts();
-        g_setup = savedSetup_;
-        std::memcpy(g_directories.windows, savedWindows_, sizeof savedWindows_);
-        std::memcpy(g_directories.system, savedSystem_, sizeof savedSystem_);
+        tst::FreshRunState();
         _putenv_s("PROCESSOR_ARCHITECTURE", savedArchitecture_.c_str());
     }
 
@@ -152,9 +147,6 @@ protected:
 
     tst::FakeWindowsVersion version_{tst::kWindows95};
     tst::TempDirectory root_;
-    SetupContext savedSetup_;
-    char savedWindows_[kPathFieldSize];
-    char savedSystem_[kPathFieldSize];
     std::string savedArchitecture_;
 };
 

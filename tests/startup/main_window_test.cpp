@@ -10,6 +10,7 @@
 #include "desktop/desktop_state.h"
 #include "startup/main_window.h"
 #include "startup/startup.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "ui/progress_display.h"
 #include "ui/resource_ids.h"
@@ -126,8 +127,7 @@ TEST(MainWindowTest, FirstCommandRunsTheJobAndQuits) {
     EXPECT_EQ(s_installRuns + s_uninstallRuns, 2);
 
     g_workflows = saved;
-    g_setup.quietSwitch = 0;
-    g_setup.quietInstall = 0;
+    tst::FreshRunState();
 }
 
 using PeekFake = tst::CountingFake<BOOL, LPMSG, HWND, UINT, UINT, UINT>;

@@ -14,6 +14,7 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/temp_directory.h"
 #include "ui/language_list.h"
 #include "ui/question_dialogs.h"
@@ -76,11 +77,7 @@ protected:
         const char* architecture = std::getenv("PROCESSOR_ARCHITECTURE");
         savedArchitecture_ = architecture ? architecture : "";
         _putenv_s("PROCESSOR_ARCHITECTURE", "x86");
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
-        g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        tst::FreshRunState();
         text::Copy(g_setup.setupDirectory, dir_.Path().c_str());
         ASSERT_TRUE(CreateDirectoryA(dir_.File("I386").c_str(), nullptr));
     }
