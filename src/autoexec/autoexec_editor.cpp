@@ -193,7 +193,8 @@ int RewriteAutoexec(AutoexecEdit& edit) {
     std::fseek(edit.input, 0, SEEK_SET);
     EditLines(edit);
     AppendSpoolerLine(edit);
-    return CommitRewrite(edit.input, edit.output, directory, kAutoexecName, edit.changed ? 0 : 1);
+    return CommitRewrite(edit.input, edit.output, directory, kAutoexecName,
+                         edit.changed ? kCommitReplacement : kDiscardReplacement);
 }
 
 // A new AUTOEXEC.BAT with the requested lines; not kept when it would be

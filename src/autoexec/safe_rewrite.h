@@ -31,6 +31,12 @@ constexpr int kInPlacePathLimit = 264;
 // readable) or 3347 (temporary file not creatable), with nothing left open.
 int OpenForRewrite(FILE** input, FILE** output, const char* directory, const char* fileName);
 
+// What CommitRewrite does with the temporary file.
+enum : int {
+    kCommitReplacement = 0,   // it takes the old file's place
+    kDiscardReplacement = 1,  // it is deleted, the old file stays untouched
+};
+
 // Takes over and closes both files. Unless `discard` is non-zero or either
 // file has its error indicator set, puts the temporary file in the old file's
 // place and returns 1. With `discard` non-zero the temporary file is deleted

@@ -36,10 +36,16 @@ int GetDefaultLanguage(char* language);
 // clears g_setup.updateServerSection.
 int ReadConfigFile(const char* directory, ClientSettings* settings, int mode);
 
+// Whether a rewrite of TELMORA.INI keeps the second workstation section.
+enum : int {
+    kKeepSecondSection = 0,
+    kDropSecondSection = 1,
+};
+
 // Writes `settings` into `directory` + "TELMORA.INI" (`directory` ends in a
 // backslash): a new file, or the one workstation section rebuilt in place of
 // the old through the safe rewrite. [SERVER-WKN] is always dropped,
-// [WORKSTATION-1] too when `dropSecondSection` is 1. Then brings [SERVER] up
+// [WORKSTATION-1] too with kDropSecondSection. Then brings [SERVER] up
 // to date when g_setup.updateServerSection is set. Returns 1 or 0.
 int WriteConfigFile(const char* directory, const ClientSettings* settings, int dropSecondSection);
 

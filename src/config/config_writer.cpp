@@ -146,7 +146,7 @@ int RewriteConfigFile(FILE* input, FILE* output, const char* directory, const ch
     if (!CopyLines(lines, output, target, settings, dropSecondSection)) WriteNewSection(output, target);
     WriteSettingLine(output, nullptr, settings);
     CopyRemainingSections(lines, output, dropSecondSection);
-    return CommitRewrite(input, output, directory, kConfigFileName, 0);
+    return CommitRewrite(input, output, directory, kConfigFileName, kCommitReplacement);
 }
 
 // Writes a new file holding the file header and the target section.

@@ -117,7 +117,7 @@ int DeriveServerAreas(ClientSettings* settings) {
 }
 
 int AskConfigDirectory(char* directory, int create) {
-    return AskDirectory(create ? IDD_PATH_QVTLINI_CREATE : IDD_PATH_QVTLINI_EXISTS, directory,
+    return AskDirectory(create == kConfigFileCreated ? IDD_PATH_QVTLINI_CREATE : IDD_PATH_QVTLINI_EXISTS, directory,
                         kConfigDirectoryDefault, 0);
 }
 

@@ -76,7 +76,7 @@ int AskReplaceQuestion(const char* source, const struct _stat64& sourceStatus, c
     const char* shown[kReplaceQuestionLines + 1] = {lines[0], lines[1], lines[2], lines[3], lines[4], nullptr};
 
     int answer = 0;
-    if (!AskReplace(shown, 1, answer)) return 0;
+    if (!AskReplace(shown, kProposeYes, answer)) return 0;
     *copy = answer;
     return 1;
 }

@@ -8,8 +8,14 @@
 // IDS_WINDOWS_DIRECTORY_ERROR or IDS_SYSTEM_DIRECTORY_ERROR.
 int InitWindowsDirectories();
 
+// Whether CheckDirectory creates a missing directory.
+enum : int {
+    kDirectoryMustExist = 0,
+    kCreateDirectory = 1,
+};
+
 // Checks that `directory` (ending in a backslash) exists, creating it when
-// `create` is 1, that `requiredFile` can be opened there and that a
+// `create` is kCreateDirectory, that `requiredFile` can be opened there and that a
 // `writeTestFile` can be written there (each may be null). Failures are
 // reported in `reportMode` (see ui/messages.h); returns 1 to go on.
 int CheckDirectory(const char* directory, int create, const char* requiredFile,

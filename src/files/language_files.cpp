@@ -93,6 +93,13 @@ int DeleteInstalledLibraries() {
            DeleteInstalledLibrary(g_directories.system, kInstalledLibrary32, &ignoring);
 }
 
+// Copies `name` from the setup directory (or its processor subdirectory)
+// into `directory` as `installedName`, over whatever is there. 1 when done.
+int InstallFromShare(const char* name, const char* directory, const char* installedName) {
+    return InstallFile(g_setup.setupDirectory, name, directory, installedName, kNoReplaceQuestion, kUseArchitecture,
+                       kAnyVersion, kAskAboutCopyFailure);
+}
+
 // The help file of the language (TELMORA.HLP when there is none), installed
 // into the Windows directory as TELMORA.HLP. Its result does not count.
 void InstallHelpFile(const char* language) {
@@ -105,7 +112,7 @@ void InstallHelpFile(const char* language) {
         text::Format(name, kHelpFileFormat, language);
         if (!InSetupDirectory(name)) text::Copy(name, kHelpFile);
     }
-    InstallFile(g_setup.setupDirectory, name, g_directories.windows, kHelpFile, 0, 1, 0, 0);
+    InstallFromShare(name, g_directories.windows, kHelpFile);
 }
 
 // Installs the 16-bit and 32-bit libraries of a language other than English.
@@ -116,14 +123,14 @@ void InstallLibraries(char (&language)[kLanguageSize]) {
     int fallBack = 0;
     text::Format(name, kLibrary16Format, language);
     if (InSetupDirectory(name) &&
-        !InstallFile(g_setup.setupDirectory, name, g_directories.system16, kInstalledLibrary16, 0, 1, 0, 0)) {
+        !InstallFromShare(name, g_directories.system16, kInstalledLibrary16)) {
         fallBack = 1;
         text::Copy(language, kEnglishCode);
     }
 
     text::Format(name, kLibrary32Format, language);
     if (InArchitectureDirectory(name)) {
-        InstallFile(g_setup.setupDirectory, name, g_directories.system, kInstalledLibrary32, 0, 1, 0, 0);
+        InstallFromShare(name, g_directories.system, kInstalledLibrary32);
     }
     if (fallBack) ShowWarning(IDS_DEFAULT_ENGLISH);
 }
@@ -169,7 +176,7 @@ int DeleteClientFiles(const char* directory, const char* pattern) {
 }
 
 int DeleteMatchingFiles(const char* directory, const char* pattern) {
-    FileListScope files(OpenFileList(directory, pattern, 0));
+    FileListScope files(OpenFileList(directory, pattern, kListFiles));
     int failures = 0;
     char name[kListNameSize];
     while (NextFileName(files.Get(), name, kListNameSize)) {

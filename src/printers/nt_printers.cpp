@@ -436,8 +436,8 @@ void InstallFoundPrinters(const char* logArea, const char* spoolPath, const char
     NtPrinterFlags& flags = g_printers.ntPrinterFlags;
     int present = 0;
     if (flags.faxKitFound) {
-        if (PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 1)) {
-            present = GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) == 3;
+        if (PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, kCreateMissingKeys)) {
+            present = GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) == kNtPrinterAndPortExist;
         } else {
             MarkFaxPrinterFailed();
         }
@@ -497,14 +497,14 @@ int PrepareNtFaxPrinter(const char* portName, const char* printerName, int creat
 }
 
 int GetNtPrinterStatus(const char* printerName, const char* portName) {
-    int status = 0;
+    int status = kNtPrinterAbsent;
     HANDLE handle = nullptr;
     if (OpenPrinterA(const_cast<char*>(printerName), &handle, nullptr)) {
         ClosePrinter(handle);
-        status |= 1;
+        status |= kNtPrinterExists;
     }
     RegKeyTable* portTable = PortTable(portName);
-    if (portTable && RegistryTableExists(portTable)) status |= 2;
+    if (portTable && RegistryTableExists(portTable)) status |= kNtPortExists;
     return status;
 }
 

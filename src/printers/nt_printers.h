@@ -54,13 +54,20 @@ extern const char kDummyDataFile[];            // "DUMMY.DAT"
 void NormalizeNtPortName(const char* portName);
 
 // Picks the kit for this NT version, checks for administrator rights, loads
-// the printer settings (creating missing keys when `createKeys` is 1) and
+// the printer settings (`createKeys` as for LoadRegistryTable) and
 // finds the directories, into g_printers. 0 after an error box
 // (IDS_SYSTEM_UNRECOGNIZED, IDS_NEED_ADMIN_FOR_DRIVERS,
 // IDS_WINDOWS_DIRECTORY_ERROR, IDS_SYSTEM_DIRECTORY_ERROR).
 int PrepareNtFaxPrinter(const char* portName, const char* printerName, int createKeys);
 
-// 0: neither printer nor port exists; 1 printer only; 2 port only; 3 both.
+// GetNtPrinterStatus's result: a bit for the printer, one for its port.
+enum NtPrinterStatus : int {
+    kNtPrinterAbsent = 0,        // neither printer nor port
+    kNtPrinterExists = 1,
+    kNtPortExists = 2,
+    kNtPrinterAndPortExist = 3,  // both
+};
+
 int GetNtPrinterStatus(const char* printerName, const char* portName);
 
 // The spooler's driver (print processor) directory for this environment,

@@ -81,7 +81,7 @@ void DeleteMultisendDataFile(const char* driverDirectory) {
 int FaxPrinterTraceExists(const char* port) {
     char value[kPortLookupSize];
     DWORD length = GetProfileStringA(kPortsSection, port, kNoPortDefault, value, sizeof value);
-    return length != kNoPortLength || GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) != 0;
+    return length != kNoPortLength || GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) != kNtPrinterAbsent;
 }
 
 // The fax printer's part while the removal owns the spooler: the port, then
@@ -98,7 +98,9 @@ void RemoveFaxPrinterPartNt(const char* port) {
 // The Windows NT removal; 0 when the user declined stopping the spooler.
 int RemoveFaxPrintersNt(const char* port) {
     RemoveMultisendPrinterNt();
-    if (!PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 0)) g_printers.ntPrinterFlags.faxRemovalFailed = 1;
+    if (!PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, kOpenExistingKeys)) {
+        g_printers.ntPrinterFlags.faxRemovalFailed = 1;
+    }
 
     char driverDirectory[kDriverDirectorySize];
     GetDriverDirectory(driverDirectory, sizeof driverDirectory, kDriverEnvironmentFolder);

@@ -50,8 +50,15 @@ win::Key OpenRegistryPath(const char* path, int* missing);
 // tells why).
 win::Key CreateRegistryPath(const char* path);
 
+// Whether loading a table creates the keys it does not find.
+enum : int {
+    kOpenExistingKeys = 0,
+    kCreateMissingKeys = 1,
+};
+
 // Fills the table's data from the values the registry holds with the table's
-// types; others keep their data. `createKeys`: create missing keys on the way.
+// types; others keep their data. `createKeys`: kOpenExistingKeys or
+// kCreateMissingKeys.
 void LoadRegistryTable(RegKeyTable* table, int createKeys);
 
 // Writes every value of the table. 1 when every value was written, else 0.

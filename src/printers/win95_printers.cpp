@@ -89,10 +89,17 @@ void DriverSourceDirectory(const char* distributionDirectory, const char* file,
     FindArchitectureFile(source, file);
 }
 
+// Copies a driver file into the SYSTEM directory by the date and size rule,
+// from the processor subdirectory when it lies there. 1 when done.
+int InstallDriverFile(const char* sourceDirectory, const char* file) {
+    return InstallFile(sourceDirectory, file, g_directories.system, nullptr, kAskReplace, kUseArchitecture,
+                       kAnyVersion, kAskAboutCopyFailure);
+}
+
 // Copies `file` into the SYSTEM directory; asks about `label` on failure.
 // 1 when copied or the user chose to go on.
 int CopyDriverFile(const char* sourceDirectory, const char* file, const char* label, HCURSOR previousCursor) {
-    if (InstallFile(sourceDirectory, file, g_directories.system, nullptr, 1, 1, 0, 0)) return 1;
+    if (InstallDriverFile(sourceDirectory, file)) return 1;
     return AskAfterCopyFailure(label, file, previousCursor);
 }
 
@@ -136,7 +143,7 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
     char source[kPathFieldSize];
     DriverSourceDirectory(distributionDirectory, kMultisendDriverFile95, source);
     if (!IsWindows95() || !DirectoryHoldsFile(source, kMultisendDriverFile95)) return 1;
-    if (InstallFile(source, kMultisendDriverFile95, g_directories.system, nullptr, 1, 1, 0, 0)) {
+    if (InstallDriverFile(source, kMultisendDriverFile95)) {
         *copied = 1;
         return 1;
     }
@@ -150,7 +157,7 @@ int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCU
         if (DirectoryHoldsFile(g_directories.system, file)) continue;
         char source[kPathFieldSize];
         DriverSourceDirectory(distributionDirectory, file, source);
-        if (!InstallFile(source, file, g_directories.system, nullptr, 1, 1, 0, 0)) {
+        if (!InstallDriverFile(source, file)) {
             *answer = AskAfterCopyFailure(kSharedFilesLabel, file, previousCursor);
             return 0;
         }

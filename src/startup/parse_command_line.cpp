@@ -27,7 +27,7 @@ enum : std::size_t { kOwnDirectoryLimit = 256 };  // the directory part must be 
 
 // The /I directory must exist and hold TELMORA.INI; the check warns itself.
 int ConfigDirectoryHoldsConfigFile(const char* directory, void* /*context*/) {
-    return CheckDirectory(directory, 0, kConfigFileName, nullptr, kReportWarning);
+    return CheckDirectory(directory, kDirectoryMustExist, kConfigFileName, nullptr, kReportWarning);
 }
 
 void ClearSwitchFields() {

@@ -13,7 +13,13 @@ enum : int {
     kListNameSize = 13,  // the names listed are 8.3 names: at most 12 characters
 };
 
-// Starts a listing of the plain files (or, with `wantDirectories` 1, the
+// What a listing lists.
+enum : int {
+    kListFiles = 0,
+    kListDirectories = 1,
+};
+
+// Starts a listing of the plain files (or, with kListDirectories, the
 // directories) of `directory`, which ends in a backslash, that match
 // `pattern`. Null when the directory has more than 256 characters, the
 // pattern more than 12, or memory is short. No search runs yet.

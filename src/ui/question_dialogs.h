@@ -44,7 +44,14 @@ int AskLanguage(const char* name, const char* defaultCode, char* answer, int siz
 int AskNetwork(unsigned short choice, unsigned short& answer, const char* primaryName, const char* secondName,
                const char* thirdName);
 
-// A yes/no template; `answer` becomes 1 for Yes, 0 otherwise.
+// The default button of a yes/no or replace question.
+enum : int {
+    kProposeNo = 0,
+    kProposeYes = 1,
+};
+
+// A yes/no template with kProposeYes or kProposeNo; `answer` becomes 1 for
+// Yes, 0 otherwise.
 int AskYesNo(const char* name, int defaultYes, int& answer);
 
 // The replace question with up to six text lines, the list ended by null.

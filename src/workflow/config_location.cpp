@@ -16,7 +16,7 @@ namespace {
 const char kConfigFileName[] = "TELMORA.INI";
 
 int HoldsConfigFile(int reportMode) {
-    return CheckDirectory(g_setup.configDirectory, 0, kConfigFileName, nullptr, reportMode);
+    return CheckDirectory(g_setup.configDirectory, kDirectoryMustExist, kConfigFileName, nullptr, reportMode);
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ int LocateConfigFile(int create) {
     }
     while (g_setup.configDirectory[0] == '\0') {
         text::Copy(g_setup.configDirectory, g_directories.windows);
-        if (!AskConfigDirectory(g_setup.configDirectory, 0)) return 0;
+        if (!AskConfigDirectory(g_setup.configDirectory, kConfigFileExists)) return 0;
         if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
     }
     ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);

@@ -28,10 +28,6 @@ namespace {
 const char kWriteTestFile[] = "INSTALL.TMP";
 const char kEnglish[] = "ENG";
 const int kPathAnswerSize = 257;  // room for 256 characters
-const int kCreateDirectory = 1;
-const int kWithoutProgmanQuestion = 0;
-const int kWithProgmanQuestion = 1;
-const int kOverExistingPrinters = 1;
 
 // The two records a workflow works on: the workstation being changed and,
 // when the configuration has a second workstation section, the notebook's.
@@ -82,7 +78,7 @@ int InstallClientLanguage(ClientSettings& settings) {
 int ReinstallPrograms(ClientSettings& settings) {
     if (!InstallClientLanguage(settings)) return 0;
     return InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
-                               kOverExistingPrinters);
+                               kKeepPrinters);
 }
 
 // The log area question, asked again until the directory exists (it is

@@ -32,8 +32,8 @@ const char kEnglish[] = "ENG";
 // The server's areas are usable when the request area takes a file and the
 // system area holds the setup data (each failure may be ignored by the user).
 int ServerAreasPass(const ClientSettings& settings) {
-    return CheckDirectory(settings.requestArea, 0, nullptr, kRequestWriteTest, kReportAskIgnore) &&
-           CheckDirectory(settings.systemArea, 0, kSetupIniFile, nullptr, kReportAskIgnore);
+    return CheckDirectory(settings.requestArea, kDirectoryMustExist, nullptr, kRequestWriteTest, kReportAskIgnore) &&
+           CheckDirectory(settings.systemArea, kDirectoryMustExist, kSetupIniFile, nullptr, kReportAskIgnore);
 }
 
 int IsNotebookServer(const ClientSettings& settings) {
@@ -109,7 +109,8 @@ int InstallFiles(ClientSettings& working) {
     }
     if (!GetLanguageLibraryKind(working.language)) text::Copy(working.language, kEnglish);
     if (!InstallLanguageFiles(working.language)) return 0;
-    return InstallProgramFiles(g_setup.setupDirectory, working.programDir, working.logArea, working.language, 0);
+    return InstallProgramFiles(g_setup.setupDirectory, working.programDir, working.logArea, working.language,
+                               kReplacePrinters);
 }
 
 }  // namespace
@@ -133,7 +134,7 @@ int InstallClient() {
     if (!InstallFiles(working)) return 0;
 
     if (g_setup.netBaseDirSwitch) SplitNotebookConfig(working, notebook, network);
-    FinishClientSetup(&working, g_setup.netBaseDirSwitch ? &notebook : nullptr, 0);
+    FinishClientSetup(&working, g_setup.netBaseDirSwitch ? &notebook : nullptr, kWithoutProgmanQuestion);
     if (!UpdateStartupFile(working.useTsr, working.programDir)) return 0;
     ShowInstallCompleted();
     return 1;

@@ -10,6 +10,6 @@
 int ReadNotebookConfig(const char* directory, ClientSettings* settings, ClientSettings* notebookSettings);
 
 // Writes back what ReadNotebookConfig read, with the configuration's desktop
-// entries (asking about the Program Manager item when `askProgman` is 1).
+// entries (asking about the Program Manager item with kWithProgmanQuestion).
 // 1, or 0 when the configuration could not be read again.
 int WriteNotebookConfig(ClientSettings* settings, ClientSettings* notebookSettings, int askProgman);
