@@ -428,8 +428,9 @@ int AskAboutOutcome(DWORD errorCode, char (&reason)[kNtReasonSize]) {
     return 1;
 }
 
-// Steps 4 to 6 of the NT branch: preparation, the spooler cycle with the kit
-// work, the fax printer and the Multisend printer.
+// The NT installation once the share holds a printer's files: the fax
+// printer's preparation, the spooler cycle with the kit work (after the
+// spooler question), the fax printer and then the Multisend printer.
 void InstallFoundPrinters(const char* logArea, const char* spoolPath, const char* kitSource,
                           const char* multisendSource, HCURSOR previousCursor, DWORD* errorCode,
                           char (&reason)[kNtReasonSize]) {

@@ -73,8 +73,8 @@ struct FaxPrinterChoice {
     int isQvprin;
 };
 
-// The 3348 question about `label` after `file` could not be copied, with the
-// cursor put back first. 1 to go on.
+// The IDS_INSTALL_FAILED question about `label` after `file` could not be
+// copied, with the cursor put back first. 1 to go on.
 int AskAfterCopyFailure(const char* label, const char* file, HCURSOR previousCursor) {
     SetCursor(previousCursor);
     char reason[kReasonSize];
@@ -115,8 +115,10 @@ void WriteDriverSettings(const char* logArea) {
     WritePrivateProfileStringA("FaxBatch", "LibraryName", "QVPRNMRG.DLL", kDriverSettingsFile);
 }
 
-// Step 1: the fax printer's driver (and with QVPRIN.DRV its support files and
-// settings). 0 when the user chose not to go on.
+// Copies the fax printer's driver: QVPRIN.DRV with its support files and
+// settings where Windows 95 finds it on the share, else the older QVTL.DRV,
+// and notes in `choice` which printer that makes. 0 when the user chose not
+// to go on.
 int InstallFaxDriver(const char* distributionDirectory, const char* logArea, FaxPrinterChoice* choice,
                      HCURSOR previousCursor) {
     char source[kPathFieldSize];
@@ -136,8 +138,8 @@ int InstallFaxDriver(const char* distributionDirectory, const char* logArea, Fax
     return 1;
 }
 
-// Step 2: the Multisend driver, when the share has it. 0 when the user chose
-// not to go on; `*copied` tells whether the driver is in place.
+// Copies the Multisend driver on Windows 95 when the share has it. 0 when
+// the user chose not to go on; `*copied` tells whether the driver is in place.
 int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURSOR previousCursor) {
     *copied = 0;
     char source[kPathFieldSize];
@@ -150,8 +152,9 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
     return AskAfterCopyFailure(kMultisendPrinterName, kMultisendDriverFile95, previousCursor);
 }
 
-// Step 3: the driver files both drivers share, copied only when missing.
-// 1 when all are there; otherwise `*answer` is the operation's result.
+// Copies the driver files both drivers share, each only when the SYSTEM
+// directory lacks it. 1 when all are there; otherwise `*answer` is the
+// operation's result.
 int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCURSOR previousCursor) {
     for (const char* file : kSharedDriverFiles) {
         if (DirectoryHoldsFile(g_directories.system, file)) continue;
@@ -165,7 +168,8 @@ int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCU
     return 1;
 }
 
-// Step 6: the fax printer's entries, old names first deleted. 1 when every
+// Writes the fax printer's WIN.INI entries, its older names' entries deleted
+// first, and makes it the default printer again when it was. 1 when every
 // write succeeded.
 int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, const char* spoolPath,
                            int wasDefault) {
@@ -190,9 +194,9 @@ int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, con
     return ok;
 }
 
-// Step 7: the Multisend printer's entries. The default printer is rewritten
-// whenever it is the Multisend printer; the printer's own entries only when
-// its driver was copied. 1 when every write succeeded.
+// Writes the Multisend printer's WIN.INI entries. The default printer is
+// rewritten whenever it is the Multisend printer; the printer's own entries
+// only when its driver was copied. 1 when every write succeeded.
 int WriteMultisendEntries(int driverCopied) {
     char port[kSpoolPathSize];
     FormMultisendPort(port);
@@ -293,7 +297,7 @@ int InstallWin95FaxPrinters(const char* distributionDirectory, const char* logAr
     ok &= WriteMultisendEntries(multisendCopied);
     ReportWinIniResult(ok);
 
-    // Posted twice.
+    // Every top-level window is told twice that WIN.INI changed.
     BroadcastWinIniChange();
     BroadcastWinIniChange();
 

@@ -46,7 +46,7 @@ private:
     FileList* list_;
 };
 
-// Fills the language list (control 3260) of the language question: "English
+// Fills the language list (IDC_LANGUAGE_LIST) of the language question: "English
 // (British)" and one entry for each language library in the setup directory
 // and in its processor subdirectory, and selects the entry of
 // `currentLanguage`. Changes nothing but the list.

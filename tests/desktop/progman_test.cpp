@@ -193,7 +193,7 @@ TEST(ProgmanTest, AddsAndRemovesTheGroupsItems) {
         "[AddItem(" + areas.client + "TELMORA.EXE, Telmora Client)]",
         "[DeleteItem(Telmora)]",
         "[DeleteItem(Telmora Workstation)]",
-        "[DeleteItem(Telmora Workstation)]",  // string 3421 is that name too
+        "[DeleteItem(Telmora Workstation)]",  // IDS_GROUP_WORKSTATION is that name too
         "[ReplaceItem(Workstation Setup)]",
         "[AddItem(" + areas.system + "STNINST.EXE, Workstation Setup)]",
         "[DeleteItem(Telmora Workstation Setup)]",

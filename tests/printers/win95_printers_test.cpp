@@ -59,7 +59,7 @@ std::string Lower(std::string textValue) {
     return textValue;
 }
 
-// The 3348 question after a failed copy, answered with `answer`.
+// The IDS_INSTALL_FAILED question after a failed copy, answered with `answer`.
 tst::Expectation InstallQuestion(const std::string& label, const std::string& file, int answer) {
     std::string textValue = "Unable to install " + label + ".\nFailure copying file '" + file + "'\n" + kIgnoreSuffix;
     return tst::MessageBoxExpect(kErrorCaption, textValue.c_str(), {IDYES, IDNO}).Default(IDNO).Press(answer);
