@@ -14,7 +14,6 @@
 #include "autoexec/safe_rewrite.h"
 #include "common/bounded_text.h"
 #include "common/config_lines.h"
-#include "common/path_helpers.h"
 #include "common/win_handles.h"
 #include "common/windows_directories.h"
 #include "common/windows_version.h"
@@ -26,7 +25,6 @@ namespace {
 
 const char kAutoexecName[] = "AUTOEXEC.BAT";
 const char kLineEnd[] = "\r\n";
-const int kPathAnswerSize = 257;  // room for 256 characters
 
 // The yes/no question for each request, for installing and uninstalling.
 struct PromptTemplates {
@@ -268,14 +266,8 @@ int AskAutoexecPrompt(int request, int& answer) {
 }
 
 int AskAutoexecDirectory(char (&directory)[kPathFieldSize]) {
-    char proposal[kPathAnswerSize];
-    char answer[kPathAnswerSize] = "";
-    text::Copy(proposal, directory);
-    RemoveTrailingBackslash(proposal);
     const char* name = g_setup.uninstallMode ? IDD_PATH_AUTOEXEC_DIR_UNINSTALL : IDD_PATH_AUTOEXEC_DIR;
-    if (!AskPath(name, proposal, answer, kPathAnswerSize)) return 0;
-    AddTrailingBackslash(answer);
-    text::UpperCase(answer);
-    text::Copy(directory, answer);
-    return 1;
+    // The answer takes 256 characters and its backslash where they fit, as
+    // every path answer does, although the field holds more.
+    return AskDirectory(name, directory, kProposalAsHeld, directory, kPathAnswerSize);
 }

@@ -112,6 +112,16 @@ int DialogStart(HWND dialog, WPARAM, LPARAM* lParamSlot) {
     return 1;
 }
 
+INT_PTR RunDialogSteps(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, const DialogSteps& steps) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        return steps.start(dialog);
+    }
+    if (message != WM_COMMAND) return FALSE;
+    steps.command(dialog, LOWORD(wParam));
+    return TRUE;
+}
+
 void DialogCommonStart(HWND dialog, WPARAM wParam, LPARAM* lParamSlot) {
     DialogStart(dialog, wParam, lParamSlot);
     RECT rect;

@@ -14,6 +14,7 @@
 #include "config/server_areas.h"
 #include "files/directories.h"
 #include "files/language_files.h"
+#include "ui/language_table.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "workflow/config_location.h"
@@ -26,8 +27,6 @@ namespace {
 const char kRequestWriteTest[] = "INSTALL.TMP";
 const char kSetupIniFile[] = "Q-DB\\SETUP.INI";
 const char kNotebookMarkFile[] = "Q-DB\\NOTEBOOK.DAT";
-const char kNotebookUser[] = "NOTEBOOK";
-const char kEnglish[] = "ENG";
 
 // The server's areas are usable when the request area takes a file and the
 // system area holds the setup data (each failure may be ignored by the user).
@@ -86,10 +85,7 @@ int AskServers(ClientSettings& working, ClientSettings& notebook, ClientSettings
 // the network server's areas, the notebook record becomes the second section.
 void SplitNotebookConfig(ClientSettings& working, ClientSettings& notebook, const ClientSettings& network) {
     notebook = working;
-    text::Copy(working.serverBaseDir, network.serverBaseDir);
-    text::Copy(working.userArea, network.userArea);
-    text::Copy(working.requestArea, network.requestArea);
-    text::Copy(working.systemArea, network.systemArea);
+    CopyServerAreas(&working, network);
     text::Copy(notebook.defaultUser, kNotebookUser);
     notebook.multiWorkstation = 1;
 }
@@ -107,7 +103,7 @@ int InstallFiles(ClientSettings& working) {
     if (!g_setup.demoSwitch && working.network == kNetworkOther) {
         if (!AskDefaultUser(working.network, working.defaultUser)) return 0;
     }
-    if (!GetLanguageLibraryKind(working.language)) text::Copy(working.language, kEnglish);
+    if (!GetLanguageLibraryKind(working.language)) text::Copy(working.language, kEnglishCode);
     if (!InstallLanguageFiles(working.language)) return 0;
     return InstallProgramFiles(g_setup.setupDirectory, working.programDir, working.logArea, working.language,
                                kReplacePrinters);

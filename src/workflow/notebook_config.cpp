@@ -6,8 +6,6 @@
 #include "config/config_file.h"
 #include "workflow/program_files.h"
 
-namespace {
-
 const char kNotebookUser[] = "NOTEBOOK";
 
 void CopyServerAreas(ClientSettings* to, const ClientSettings& from) {
@@ -16,8 +14,6 @@ void CopyServerAreas(ClientSettings* to, const ClientSettings& from) {
     text::Copy(to->requestArea, from.requestArea);
     text::Copy(to->systemArea, from.systemArea);
 }
-
-}  // namespace
 
 int ReadNotebookConfig(const char* directory, ClientSettings* settings, ClientSettings* notebookSettings) {
     if (!ReadConfigFile(directory, settings, kReadNormal)) return 0;

@@ -4,6 +4,13 @@
 
 #include "common/client_settings.h"
 
+// The default user of the notebook's own workstation section.
+extern const char kNotebookUser[];  // "NOTEBOOK"
+
+// Gives `to` the server base directory and the user, request and system
+// areas of `from`.
+void CopyServerAreas(ClientSettings* to, const ClientSettings& from);
+
 // Reads `directory`'s configuration; when it has a second workstation
 // section, `notebookSettings` gets that section's settings and `settings` the
 // first section with the notebook's server areas. 1, or 0 when a read failed.

@@ -122,6 +122,50 @@ int RebootDefaultButton(RebootChoice choice) {
     return IDC_REBOOT_EXIT;
 }
 
+BOOL StartFunctionBox(HWND dialog) {
+    CheckFunctionButtons(dialog, g_driver.functionChoice);
+    return TRUE;
+}
+
+// OK answers with the checked function, Escape, the close box and Abort with
+// Quit (no confirmation in this box); a function's button checks it.
+void FunctionCommand(HWND dialog, int id) {
+    SetupFunction function;
+    if (id == IDOK) {
+        EndFunctionBox(dialog, g_driver.functionChoice);
+    } else if (id == IDCANCEL || id == IDC_ABORT) {
+        EndFunctionBox(dialog, kFunctionQuit);
+    } else if (FunctionForButton(id, &function)) {
+        g_driver.functionChoice = function;
+        CheckFunctionButtons(dialog, function);
+    }
+}
+
+// The proposed choice as the default button, with the focus on it.
+BOOL StartRebootBox(HWND dialog) {
+    int defaultButton = RebootDefaultButton(g_driver.rebootDefault);
+    SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
+    SetFocus(GetDlgItem(dialog, defaultButton));
+    return FALSE;
+}
+
+void RebootCommand(HWND dialog, int id) {
+    switch (id) {
+        case IDC_REBOOT:
+            EndDialog(dialog, kRebootEndRestart);
+            break;
+        case IDC_RETURN_TO_DOS:
+            EndDialog(dialog, kRebootEndReturnToDos);
+            break;
+        case IDC_REBOOT_EXIT:
+        case IDCANCEL:
+            EndDialog(dialog, kRebootEndLeave);
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 int RunWorkflowDriver() {
@@ -149,24 +193,7 @@ int AskFunction(SetupFunction& choice) {
 }
 
 INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        CheckFunctionButtons(dialog, g_driver.functionChoice);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-
-    int id = LOWORD(wParam);
-    SetupFunction function;
-    if (id == IDOK) {
-        EndFunctionBox(dialog, g_driver.functionChoice);
-    } else if (id == IDCANCEL || id == IDC_ABORT) {
-        EndFunctionBox(dialog, kFunctionQuit);  // no confirmation in this box
-    } else if (FunctionForButton(id, &function)) {
-        g_driver.functionChoice = function;
-        CheckFunctionButtons(dialog, function);
-    }
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartFunctionBox, FunctionCommand});
 }
 
 int AskReboot(RebootChoice& choice) {
@@ -183,28 +210,5 @@ int AskReboot(RebootChoice& choice) {
 }
 
 INT_PTR CALLBACK RebootDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        int defaultButton = RebootDefaultButton(g_driver.rebootDefault);
-        SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
-        SetFocus(GetDlgItem(dialog, defaultButton));
-        return FALSE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-
-    switch (LOWORD(wParam)) {
-        case IDC_REBOOT:
-            EndDialog(dialog, kRebootEndRestart);
-            break;
-        case IDC_RETURN_TO_DOS:
-            EndDialog(dialog, kRebootEndReturnToDos);
-            break;
-        case IDC_REBOOT_EXIT:
-        case IDCANCEL:
-            EndDialog(dialog, kRebootEndLeave);
-            break;
-        default:
-            break;
-    }
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartRebootBox, RebootCommand});
 }
