@@ -19,7 +19,7 @@ PERSONALITY ?= win95
 RUN_BUILD = $(if $(filter root,$(shell scripts/root32.sh mode)),$(BUILD32),$(BUILD64))
 CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=Release -DTELMORA_BUILD_TESTS=ON
 
-.PHONY: all deps deps64 build build64 build32 test test64 native-check fuzz bench demo demo-lifecycle screenshots clean
+.PHONY: all deps deps64 build build64 build32 layers test test64 native-check fuzz bench demo demo-lifecycle screenshots clean
 
 all: build
 
@@ -45,13 +45,18 @@ build32:
 	$(CONFIGURE) -B $(BUILD32) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
 	cmake --build $(BUILD32) -j $(JOBS)
 
+# The folders of src/ as layers: no file includes a header of a folder above
+# its own (scripts/check-layers.sh holds the order). Runs before every test.
+layers:
+	scripts/check-layers.sh
+
 # Every test of the build that runs here, then the native sanitizer check.
-test: build
+test: layers build
 	JOBS=$(JOBS) scripts/run-tests.sh $(RUN_BUILD) $(NATIVE_BUILD) $(CHECK_FUZZ_SECONDS)
 
 # The x86_64 build's tests under the host's 64-bit Wine: a quick check while
 # working; it does not run the shipped EXE.
-test64: deps64 build64
+test64: layers deps64 build64
 	JOBS=$(JOBS) scripts/run-tests.sh $(BUILD64)
 
 # The pure text units built natively with AddressSanitizer and UBSan: their

@@ -17,7 +17,7 @@
 #include "bench_support.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 

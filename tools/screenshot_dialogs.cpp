@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
-#include "startup/main_window.h"
 #include "startup/startup.h"
 #include "ui/dialogs.h"
 #include "ui/language.h"
 #include "ui/messages.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 

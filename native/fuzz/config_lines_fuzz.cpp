@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "config/config_lines.h"
+#include "common/config_lines.h"
+#include "config/config_file.h"
 #include "config/config_values.h"
 #include "fuzz_support.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "autoexec/key_rewrite.h"
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "config/load_list.h"
 #include "desktop/load_line.h"
-#include "desktop/load_list.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "files/architecture.h"
-#include "files/language_table.h"
+#include "common/architecture.h"
 #include "fuzz_support.h"
+#include "ui/language_table.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 
 #include "autoexec/key_rewrite.h"
 #include "autoexec/rewrite_names.h"
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 #include "config/config_values.h"
 #include "desktop/extension_text.h"
 #include "desktop/load_line.h"
-#include "desktop/load_list.h"
-#include "files/architecture.h"
-#include "files/language_table.h"
+#include "config/load_list.h"
+#include "common/architecture.h"
+#include "ui/language_table.h"
 #include "../fuzz/fuzz_support.h"
 
 namespace {

@@ -13,20 +13,18 @@
 
 #include "autoexec/safe_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/win_handles.h"
-#include "config/config_lines.h"
-#include "config/path_helpers.h"
-#include "files/directories.h"
+#include "common/windows_directories.h"
+#include "common/windows_version.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 namespace {
 
 const char kAutoexecName[] = "AUTOEXEC.BAT";
 const char kLineEnd[] = "\r\n";
-const int kPathAnswerSize = 257;  // room for 256 characters
 
 // The yes/no question for each request, for installing and uninstalling.
 struct PromptTemplates {
@@ -193,7 +191,8 @@ int RewriteAutoexec(AutoexecEdit& edit) {
     std::fseek(edit.input, 0, SEEK_SET);
     EditLines(edit);
     AppendSpoolerLine(edit);
-    return CommitRewrite(edit.input, edit.output, directory, kAutoexecName, edit.changed ? 0 : 1);
+    return CommitRewrite(edit.input, edit.output, directory, kAutoexecName,
+                         edit.changed ? kCommitReplacement : kDiscardReplacement);
 }
 
 // A new AUTOEXEC.BAT with the requested lines; not kept when it would be
@@ -231,7 +230,7 @@ void RecordEdit(const AutoexecEdit& edit) {
 int UpdateStartupFile(int useTsr, const char* programDir) {
     if (IsWindowsNT()) return 1;
     int request = StartupRequest(useTsr, g_setup.tsrInStartupFile, g_setup.qvtlinitValue, g_setup.configDirectory,
-                                 g_windowsDirectory, g_setup.quietSwitch);
+                                 g_directories.windows, g_setup.quietSwitch);
     if (request == 0) return 1;
     return EditAutoexec(request, g_setup.configDirectory, useTsr ? programDir : nullptr) ? 1 : 0;
 }
@@ -267,14 +266,8 @@ int AskAutoexecPrompt(int request, int& answer) {
 }
 
 int AskAutoexecDirectory(char (&directory)[kPathFieldSize]) {
-    char proposal[kPathAnswerSize];
-    char answer[kPathAnswerSize] = "";
-    text::Copy(proposal, directory);
-    RemoveTrailingBackslash(proposal);
     const char* name = g_setup.uninstallMode ? IDD_PATH_AUTOEXEC_DIR_UNINSTALL : IDD_PATH_AUTOEXEC_DIR;
-    if (!AskPath(name, proposal, answer, kPathAnswerSize)) return 0;
-    AddTrailingBackslash(answer);
-    text::UpperCase(answer);
-    text::Copy(directory, answer);
-    return 1;
+    // The answer takes 256 characters and its backslash where they fit, as
+    // every path answer does, although the field holds more.
+    return AskDirectory(name, directory, kProposalAsHeld, directory, kPathAnswerSize);
 }

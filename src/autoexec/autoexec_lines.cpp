@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
-#include "config/path_helpers.h"
+#include "common/path_helpers.h"
 
 const char kSpoolerName[] = "QSPOOL";
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 
 #include "autoexec/key_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/config_lines.h"
-#include "startup/main_window.h"
 #include "ui/messages.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -147,22 +147,6 @@ long long NowMs() {
     struct __timeb64 now;
     _ftime64(&now);
     return static_cast<long long>(now.time) * 1000 + now.millitm;
-}
-
-// ---------------------------------------------------------------------------
-// Yielding during a long copy
-
-// Called after every line or block of a copy. YieldToWindows keeps its
-// interval by the runtime's clock, which costs some 20 microseconds a call
-// under Wine, far more than copying a line; the tick count is one memory
-// read. So the clock is consulted only once the tick count has moved on: the
-// window is served as often as before, at most one tick later.
-int YieldWhenTicked(int force) {
-    static DWORD s_lastTick = 0;
-    DWORD now = GetTickCount();
-    if (!force && now == s_lastTick) return 0;
-    s_lastTick = now;
-    return YieldToWindows(force);
 }
 
 // ---------------------------------------------------------------------------

@@ -27,16 +27,24 @@ constexpr int kInPlacePathLimit = 264;
 // Opens `directory` + `fileName` ("." appended when it has no extension) for
 // reading and creates its replacement temporary file for writing, both
 // untranslated ("rb", "wb"). Returns 1 with both files handed to the caller,
-// who must pass them to CommitRewrite; 0 after error box 3356 (old file not
-// readable) or 3347 (temporary file not creatable), with nothing left open.
+// who must pass them to CommitRewrite; 0 after error box IDS_READ_FILE_FAILED
+// (old file not readable) or IDS_CREATE_FILE_FAILED (temporary file not
+// creatable), with nothing left open.
 int OpenForRewrite(FILE** input, FILE** output, const char* directory, const char* fileName);
 
-// Takes over and closes both files. Unless `discard` is non-zero or either
-// file has its error indicator set, puts the temporary file in the old file's
-// place and returns 1. With `discard` non-zero the temporary file is deleted
-// silently and `discard` is returned. A write error gives box 3357, no free
-// backup number 3358, a failed rename 3359; each returns 0 with the old file
-// unchanged and the temporary file deleted.
+// What CommitRewrite does with the temporary file.
+enum : int {
+    kCommitReplacement = 0,   // it takes the old file's place
+    kDiscardReplacement = 1,  // it is deleted, the old file stays untouched
+};
+
+// Takes over and closes both files. Unless `discard` is kDiscardReplacement
+// or either file has its error indicator set, puts the temporary file in the
+// old file's place and returns 1. With kDiscardReplacement the temporary file
+// is deleted silently and `discard` is returned. A write error gives box
+// IDS_MODIFY_FILE_ERROR, no free backup number IDS_TOO_MANY_BACKUPS, a
+// failed rename IDS_RENAME_ERROR; each returns 0 with the old file unchanged
+// and the temporary file deleted.
 int CommitRewrite(FILE* input, FILE* output, const char* directory, const char* fileName,
                   int discard);
 

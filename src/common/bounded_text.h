@@ -96,6 +96,16 @@ inline int EqualNoCase(const char* a, const char* b) {
     return *a == *b;
 }
 
+// 1 when `text` begins with `prefix` (ASCII, any case, over the prefix's
+// length); 0 for a null text or prefix.
+inline int StartsWithNoCase(const char* text, const char* prefix) {
+    if (!text || !prefix) return 0;
+    for (; *prefix; ++text, ++prefix) {
+        if (*text == '\0' || UpperChar(*text) != UpperChar(*prefix)) return 0;
+    }
+    return 1;
+}
+
 inline int IsEmpty(const char* s) { return !s || s[0] == '\0'; }
 
 }  // namespace text

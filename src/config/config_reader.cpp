@@ -10,13 +10,13 @@
 #include <cstdlib>
 
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/client_settings.h"
-#include "config/config_lines.h"
+#include "config/config_file.h"
 #include "config/config_values.h"
-#include "config/path_helpers.h"
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 
 namespace {
 

@@ -9,8 +9,10 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
-#include "config/config_lines.h"
-#include "config/path_helpers.h"
+#include "common/config_lines.h"
+#include "common/path_helpers.h"
+#include "config/config_file.h"
+#include "config/config_state.h"
 
 const char kConfigFileName[] = "TELMORA.INI";
 
@@ -77,7 +79,7 @@ std::size_t FormatInto(char* target, std::size_t size, const char* format, ...) 
 int EndsWithNoCase(const char* value, const char* ending) {
     std::size_t length = std::strlen(value);
     std::size_t endingLength = std::strlen(ending);
-    return length >= endingLength && StartsWithNoCase(value + length - endingLength, ending);
+    return length >= endingLength && text::StartsWithNoCase(value + length - endingLength, ending);
 }
 
 // Replaces a final `ending` of `value` (any case) by `replacement`; the
@@ -169,14 +171,6 @@ int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-int StartsWithNoCase(const char* text, const char* prefix) {
-    if (!text || !prefix) return 0;
-    for (; *prefix; ++text, ++prefix) {
-        if (*text == '\0' || text::UpperChar(*text) != text::UpperChar(*prefix)) return 0;
-    }
-    return 1;
-}
-
 const char* WorkstationKeyName(WorkstationKey key) {
     return key >= 0 && key < kWorkstationKeyCount ? kKeyNames[key] : "";
 }
@@ -256,7 +250,7 @@ int NetworkCodeFromValue(const char* value, std::uint16_t* code) {
     if (!token) return 0;
     for (std::uint16_t candidate : kNetworkReadOrder) {
         const char* word = kNetworkWords[candidate];
-        if (std::strlen(word) == static_cast<std::size_t>(length) && StartsWithNoCase(token, word)) {
+        if (std::strlen(word) == static_cast<std::size_t>(length) && text::StartsWithNoCase(token, word)) {
             *code = candidate;
             return 1;
         }
@@ -290,7 +284,8 @@ int RecoverServerBaseDir(ClientSettings* settings) {
 
     char baseText[kAreaSize];
     text::CopyPrefix(baseText, settings->userArea, base);
-    if (!StartsWithNoCase(settings->systemArea, baseText) || !StartsWithNoCase(settings->requestArea, baseText)) {
+    if (!text::StartsWithNoCase(settings->systemArea, baseText) ||
+        !text::StartsWithNoCase(settings->requestArea, baseText)) {
         return 0;
     }
     if (!text::EqualNoCase(settings->userArea + base, kUsersDirectory) ||
@@ -307,8 +302,8 @@ int IsDroppedLine(const char* line, int dropSecondSection, int* dropping) {
         if (!IsSectionLine(line)) return 1;
         *dropping = 0;
     }
-    if (StartsWithNoCase(line, kServerWorkstationSection) ||
-        (dropSecondSection && StartsWithNoCase(line, kSecondWorkstationSection))) {
+    if (text::StartsWithNoCase(line, kServerWorkstationSection) ||
+        (dropSecondSection && text::StartsWithNoCase(line, kSecondWorkstationSection))) {
         *dropping = 1;
         return 1;
     }
@@ -340,7 +335,7 @@ void MapWindowsLanguage(char* language) {
         return;
     }
     for (const LanguageCode& code : kLanguageCodes) {
-        if (StartsWithNoCase(language, code.windows)) {
+        if (text::StartsWithNoCase(language, code.windows)) {
             text::CopyInto(language, kLanguageSize, code.client);
             return;
         }
@@ -349,11 +344,8 @@ void MapWindowsLanguage(char* language) {
 
 namespace {
 
-// Which setting lines the current section already holds.
-int g_settingWritten[kWorkstationKeyCount];
-
 void WriteSetting(FILE* output, WorkstationKey key, const ClientSettings* settings) {
-    g_settingWritten[key] = 1;
+    g_config.settingWritten[key] = 1;
     if (settings->multiWorkstation && IsLeftOutOfSecondSection(key)) return;
     char line[kSettingLineSize];
     FormatSettingLine(key, settings, line, sizeof line);
@@ -364,12 +356,12 @@ void WriteSetting(FILE* output, WorkstationKey key, const ClientSettings* settin
 
 int WriteSettingLine(FILE* output, const char* key, const ClientSettings* settings) {
     if (!output) {
-        std::memset(g_settingWritten, 0, sizeof g_settingWritten);
+        ResetConfigRunState();
         return 1;
     }
     if (!key) {
         for (int each = 0; each < kWorkstationKeyCount; ++each) {
-            if (!g_settingWritten[each]) WriteSetting(output, static_cast<WorkstationKey>(each), settings);
+            if (!g_config.settingWritten[each]) WriteSetting(output, static_cast<WorkstationKey>(each), settings);
         }
         return 1;
     }

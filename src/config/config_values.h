@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "common/bounded_text.h"
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 extern const char kConfigFileName[];  // "TELMORA.INI"
 
@@ -97,9 +97,6 @@ void UserAreaFromAllUserArea(const char* value, char* userArea, std::size_t size
 // directories USERS\%NAME%\, SYSTEM\ and REQUEST\ of one common base;
 // otherwise leaves it as it is. Returns 1 when it was set.
 int RecoverServerBaseDir(ClientSettings* settings);
-
-// 1 when the text begins with `prefix` (any case, over the prefix's length).
-int StartsWithNoCase(const char* text, const char* prefix);
 
 // The rule every rewrite of TELMORA.INI applies to each line it copies:
 // [SERVER-WKN] and, when `dropSecondSection` is set, [WORKSTATION-1] are

@@ -12,12 +12,12 @@
 
 #include "autoexec/safe_rewrite.h"
 #include "common/bounded_text.h"
+#include "common/config_lines.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/client_settings.h"
-#include "config/config_lines.h"
+#include "config/config_file.h"
 #include "config/config_values.h"
-#include "config/path_helpers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 
@@ -110,7 +110,7 @@ int CopyLines(InputLines& input, FILE* output, const char* target, const ClientS
     int dropping = 0;
     while (ReadInputLine(input)) {
         if (IsDroppedLine(input.text, dropSecondSection, &dropping)) continue;
-        if (target && StartsWithNoCase(input.text, target)) {
+        if (target && text::StartsWithNoCase(input.text, target)) {
             std::fputs(target, output);
             std::fputs(kLineEnd, output);
             WriteSettingLine(nullptr, nullptr, settings);
@@ -146,7 +146,7 @@ int RewriteConfigFile(FILE* input, FILE* output, const char* directory, const ch
     if (!CopyLines(lines, output, target, settings, dropSecondSection)) WriteNewSection(output, target);
     WriteSettingLine(output, nullptr, settings);
     CopyRemainingSections(lines, output, dropSecondSection);
-    return CommitRewrite(input, output, directory, kConfigFileName, 0);
+    return CommitRewrite(input, output, directory, kConfigFileName, kCommitReplacement);
 }
 
 // Writes a new file holding the file header and the target section.

@@ -7,17 +7,17 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
+#include "common/windows_version.h"
+#include "config/config_file.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-#include "workflow/windows_version.h"
 
 namespace {
 
-const int kPathAnswerSize = 257;  // room for 256 characters
 const int kDriverNameSize = 50;
 const char kSystemEnding[] = "SYSTEM\\";
 const std::size_t kSystemEndingLength = sizeof kSystemEnding - 1;
@@ -48,17 +48,11 @@ int EndsWithNoCase(const char* textValue, const char* ending, std::size_t ending
     return length >= endingLength && text::EqualNoCase(textValue + length - endingLength, ending);
 }
 
-// Proposes `target` (or `fallback` when empty) without its trailing
-// backslash, asks, and leaves the answer in normal form in `target`.
-int AskDirectory(const char* dialog, char* target, const char* fallback, int upperProposal) {
-    char proposal[kPathAnswerSize];
-    text::Copy(proposal, target[0] != '\0' ? target : fallback);
-    if (upperProposal) text::UpperCase(proposal);
-    RemoveTrailingBackslash(proposal);
-    if (!AskPath(dialog, proposal, target, kPathAnswerSize)) return 0;
-    AddTrailingBackslash(target, kPathAnswerSize);
-    text::UpperCase(target);
-    return 1;
+// Proposes `target` (or `fallback` when empty), asks, and leaves the answer
+// in normal form in `target` (256 characters at most).
+int AskArea(const char* dialog, char* target, const char* fallback, ProposalCase proposalCase) {
+    const char* proposal = target[0] != '\0' ? target : fallback;
+    return AskDirectory(dialog, proposal, proposalCase, target, kPathAnswerSize);
 }
 
 void NameNetworkDriver(char (&name)[kDriverNameSize]) {
@@ -116,25 +110,27 @@ int DeriveServerAreas(ClientSettings* settings) {
 }
 
 int AskConfigDirectory(char* directory, int create) {
-    return AskDirectory(create ? IDD_PATH_QVTLINI_CREATE : IDD_PATH_QVTLINI_EXISTS, directory,
-                        kConfigDirectoryDefault, 0);
+    return AskArea(create == kConfigFileCreated ? IDD_PATH_QVTLINI_CREATE : IDD_PATH_QVTLINI_EXISTS, directory,
+                   kConfigDirectoryDefault, kProposalAsHeld);
 }
 
-int AskLogArea(char* directory) { return AskDirectory(IDD_PATH_LOG_AREA, directory, kLogAreaDefault, 1); }
+int AskLogArea(char* directory) { return AskArea(IDD_PATH_LOG_AREA, directory, kLogAreaDefault, kProposalUpperCase); }
 
 int AskServerBaseDir(char* directory, int netServer) {
     const char* dialog =
         g_setup.netBaseDirSwitch && netServer ? IDD_PATH_NET_SERVER_BASE_DIR : IDD_PATH_SERVER_BASE_DIR;
-    return AskDirectory(dialog, directory, kServerBaseDefault, 0);
+    return AskArea(dialog, directory, kServerBaseDefault, kProposalAsHeld);
 }
 
-int AskSystemArea(char* directory) { return AskDirectory(IDD_PATH_SYSTEM_AREA, directory, kSystemAreaDefault, 0); }
+int AskSystemArea(char* directory) {
+    return AskArea(IDD_PATH_SYSTEM_AREA, directory, kSystemAreaDefault, kProposalAsHeld);
+}
 
 int AskRequestArea(char* directory) {
-    return AskDirectory(IDD_PATH_REQUEST_AREA, directory, kRequestAreaDefault, 0);
+    return AskArea(IDD_PATH_REQUEST_AREA, directory, kRequestAreaDefault, kProposalAsHeld);
 }
 
-int AskUserArea(char* directory) { return AskDirectory(IDD_PATH_USER_AREA, directory, kUserAreaDefault, 0); }
+int AskUserArea(char* directory) { return AskArea(IDD_PATH_USER_AREA, directory, kUserAreaDefault, kProposalAsHeld); }
 
 int AskServerAreas(ClientSettings* settings) {
     return AskSystemArea(settings->systemArea) && AskRequestArea(settings->requestArea) &&

@@ -3,7 +3,7 @@
 // the user settings the configuration editor asks.
 #pragma once
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 // Install defaults taken from the directory the program runs in: run from
 // Z:\TELMORA\SYSTEM\ the server base directory is Z:\TELMORA\ and the three
@@ -13,10 +13,17 @@ int SetInstallDefaults(ClientSettings* settings);
 // userArea, systemArea and requestArea from serverBaseDir. Returns 1.
 int DeriveServerAreas(ClientSettings* settings);
 
+// Which question AskConfigDirectory asks: for the directory of an existing
+// TELMORA.INI, or of one to be created.
+enum : int {
+    kConfigFileExists = 0,
+    kConfigFileCreated = 1,
+};
+
 // The path questions: each proposes the target's value (or its default),
 // shown without its trailing backslash, and stores the answer upper case with
 // a trailing backslash. 1 for an answer, 0 when the user chose Abort.
-int AskConfigDirectory(char* directory, int create);  // 272-byte field
+int AskConfigDirectory(char* directory, int create);  // 272-byte field; create: see below
 int AskLogArea(char* directory);
 int AskServerBaseDir(char* directory, int netServer);
 int AskSystemArea(char* directory);

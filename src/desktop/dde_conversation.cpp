@@ -20,7 +20,7 @@
 
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "startup/main_window.h"
+#include "desktop/desktop_state.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 
@@ -39,16 +39,9 @@ const UINT kInitiateTimeoutMs = 3000;
 // messages without waiting for its time-out.
 const UINT kInitiateFlags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
 
-// The command posted last, while the server holds it.
-HGLOBAL s_pendingCommand = nullptr;
-unsigned s_lastAckStatus = 0;
-// Set while the initiate's broadcast is out: the acknowledgements that come
-// then answer it.
-bool s_initiating = false;
+bool HasPartner() { return LOWORD(reinterpret_cast<UINT_PTR>(g_desktop.ddePartner)) != kNoPartnerLowWord; }
 
-bool HasPartner() { return LOWORD(reinterpret_cast<UINT_PTR>(g_ddePartner)) != kNoPartnerLowWord; }
-
-void ForgetPartner() { g_ddePartner = reinterpret_cast<HWND>(-1); }
+void ForgetPartner() { g_desktop.ddePartner = kNoDdePartner; }
 
 WPARAM OwnWindow() { return reinterpret_cast<WPARAM>(g_setup.mainWindow); }
 
@@ -80,10 +73,10 @@ void AcceptExecuteAck(LPARAM lParam) {
     UINT_PTR status = 0;
     UINT_PTR commandHandle = 0;
     if (!lParam || !UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commandHandle)) return;
-    if (s_pendingCommand && reinterpret_cast<HGLOBAL>(commandHandle) == s_pendingCommand) {
-        s_lastAckStatus = LOWORD(status);
-        GlobalFree(s_pendingCommand);
-        s_pendingCommand = nullptr;
+    if (g_desktop.pendingCommand && reinterpret_cast<HGLOBAL>(commandHandle) == g_desktop.pendingCommand) {
+        g_desktop.lastAckStatus = LOWORD(status);
+        GlobalFree(g_desktop.pendingCommand);
+        g_desktop.pendingCommand = nullptr;
     }
     FreeDDElParam(WM_DDE_ACK, lParam);
 }
@@ -112,11 +105,11 @@ int InitiateDDE(const char* application, const char* topic) {
     ForgetPartner();
     // The server's acknowledgement is sent to the main window during this
     // call; its handler keeps the partner.
-    s_initiating = true;
+    g_desktop.initiating = true;
     DWORD_PTR unused = 0;
     SendMessageTimeoutA(HWND_BROADCAST, WM_DDE_INITIATE, OwnWindow(), MAKELPARAM(applicationAtom, topicAtom),
                         kInitiateFlags, kInitiateTimeoutMs, &unused);
-    s_initiating = false;
+    g_desktop.initiating = false;
     if (applicationAtom) GlobalDeleteAtom(applicationAtom);
     if (topicAtom) GlobalDeleteAtom(topicAtom);
     return HasPartner() ? 1 : 0;
@@ -124,35 +117,37 @@ int InitiateDDE(const char* application, const char* topic) {
 
 void AcceptDDEAck(std::uintptr_t wParam, std::intptr_t lParam) {
     HWND sender = reinterpret_cast<HWND>(wParam);
-    if (s_initiating) {
+    if (g_desktop.initiating) {
         // The last server to answer becomes the partner.
         DeleteInitiateAtoms(lParam);
-        g_ddePartner = sender;
+        g_desktop.ddePartner = sender;
     } else if (InSendMessage()) {
         // A server that answers the initiate only after its time-out is not
         // taken. It is not sent WM_DDE_TERMINATE either: its reply would
         // end the conversation in progress, as any WM_DDE_TERMINATE does.
         DeleteInitiateAtoms(lParam);
     } else {
-        g_ddePartner = sender;
+        g_desktop.ddePartner = sender;
         AcceptExecuteAck(lParam);
     }
 }
+
+void AcceptDDETerminate() { ForgetPartner(); }
 
 int ExecuteDDECmd(const char* command) {
     if (!HasPartner()) {
         ShowError(IDS_DDE_NO_SERVER);
         return 0;
     }
-    s_lastAckStatus = 0;
+    g_desktop.lastAckStatus = 0;
     win::GlobalMemory memory = CommandMemory(command);
     if (!memory.IsOpen()) return 0;
     LPARAM lParam = PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(memory.Get()));
-    if (!PostMessageA(g_ddePartner, WM_DDE_EXECUTE, OwnWindow(), lParam)) {
+    if (!PostMessageA(g_desktop.ddePartner, WM_DDE_EXECUTE, OwnWindow(), lParam)) {
         FreeDDElParam(WM_DDE_EXECUTE, lParam);
         return 0;
     }
-    s_pendingCommand = memory.Release();
+    g_desktop.pendingCommand = memory.Release();
 
     DWORD start = GetTickCount();
     MSG msg;
@@ -162,10 +157,10 @@ int ExecuteDDECmd(const char* command) {
     return 0;
 }
 
-unsigned LastDDEAckStatus() { return s_lastAckStatus; }
+unsigned LastDDEAckStatus() { return g_desktop.lastAckStatus; }
 
 int TerminateDDE() {
-    if (HasPartner()) PostMessageA(g_ddePartner, WM_DDE_TERMINATE, OwnWindow(), 0);
+    if (HasPartner()) PostMessageA(g_desktop.ddePartner, WM_DDE_TERMINATE, OwnWindow(), 0);
     DWORD start = GetTickCount();
     MSG msg;
     while (HasPartner()) {

@@ -3,7 +3,7 @@
 //
 // One conversation at a time: InitiateDDE finds the partner (the main window's
 // WM_DDE_ACK handler passes each acknowledgement to AcceptDDEAck, which keeps
-// it in g_ddePartner), ExecuteDDECmd sends one command and waits at most 3
+// it in g_desktop.ddePartner, desktop/desktop_state.h), ExecuteDDECmd sends one command and waits at most 3
 // seconds for its acknowledgement, TerminateDDE closes the conversation. No
 // wait is unbounded: a window that does not answer the broadcast initiate
 // costs at most its time-out. The waits poll the DDE message range only, so
@@ -27,8 +27,11 @@ int InitiateDDE(const char* application, const char* topic);
 // memory, which is freed.
 void AcceptDDEAck(std::uintptr_t wParam, std::intptr_t lParam);
 
+// The main window's WM_DDE_TERMINATE: the conversation has no partner any more.
+void AcceptDDETerminate();
+
 // Posts `command` to the partner; 1 when it acknowledged within 3 seconds
-// (positively or not). Without a partner, error 3411 is shown and 0 returned.
+// (positively or not). Without a partner, error IDS_DDE_NO_SERVER is shown and 0 returned.
 int ExecuteDDECmd(const char* command);
 
 // The status word of the last acknowledgement ExecuteDDECmd received (bit 15

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 
 namespace {
 

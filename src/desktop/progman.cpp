@@ -14,15 +14,12 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
 #include "desktop/dde_conversation.h"
-#include "files/directories.h"
+#include "desktop/desktop_state.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-
-char g_oldClientItemName[kMessageSize];
-char g_oldSetupItemName[kMessageSize];
-char g_oldWelcomeItemName[kMessageSize];
 
 namespace {
 
@@ -53,12 +50,12 @@ struct ProgmanItem {
     const char* formerName;
 };
 
-const ProgmanItem kClientItem = {"TELMORA.EXE", IDS_ITEM_CLIENT, g_oldClientItemName, kOldClientItem};
+const ProgmanItem kClientItem = {"TELMORA.EXE", IDS_ITEM_CLIENT, g_desktop.oldClientItemName, kOldClientItem};
 
 // The items of the fax server's system area.
 const ProgmanItem kSystemItems[] = {
-    {"STNINST.EXE", IDS_ITEM_WORKSTATION_SETUP, g_oldSetupItemName, "Telmora Workstation Setup"},
-    {"WELCOME.WRI", IDS_ITEM_WELCOME, g_oldWelcomeItemName, "Welcome!"},
+    {"STNINST.EXE", IDS_ITEM_WORKSTATION_SETUP, g_desktop.oldSetupItemName, "Telmora Workstation Setup"},
+    {"WELCOME.WRI", IDS_ITEM_WELCOME, g_desktop.oldWelcomeItemName, "Welcome!"},
     {"WHATSNEW.HTM", IDS_ITEM_WHATS_NEW, nullptr, nullptr},
 };
 
@@ -93,10 +90,6 @@ void DeleteFormerItem(const char* name, const char* formerName) {
     if (std::strcmp(name, formerName) != 0) Execute("[DeleteItem(%s)]", formerName);
 }
 
-bool HoldsFile(const char* directory, const char* file) {
-    return CheckDirectory(directory, 0, file, nullptr, kReportSilent) == 1;
-}
-
 // Replaces the item of the previous language with `item` for `directory`;
 // its loaded name is left in `name`.
 void AddItem(const ProgmanItem& item, const char* directory, bool replaceOld, ItemName& name) {
@@ -118,7 +111,7 @@ void AddClientItem(const char* clientDirectory, bool replaceOld) {
 
 void AddSystemItems(const char* systemArea, bool replaceOld) {
     for (const ProgmanItem& item : kSystemItems) {
-        if (!item.previousName || !HoldsFile(systemArea, item.file)) continue;
+        if (!item.previousName || !DirectoryHoldsFile(systemArea, item.file)) continue;
         ItemName name;
         AddItem(item, systemArea, replaceOld, name);
         if (replaceOld) DeleteFormerItem(name, item.formerName);
@@ -168,6 +161,12 @@ int QueryGroupItemCount(DWORD instance, int* count) {
 
 }  // namespace
 
+void KeepProgmanItemNames() {
+    LoadLocalString(g_setup.appInstance, IDS_ITEM_CLIENT, g_desktop.oldClientItemName);
+    LoadLocalString(g_setup.appInstance, IDS_ITEM_WORKSTATION_SETUP, g_desktop.oldSetupItemName);
+    LoadLocalString(g_setup.appInstance, IDS_ITEM_WELCOME, g_desktop.oldWelcomeItemName);
+}
+
 int AddProgmanItems(const char* clientDirectory, const char* systemArea) {
     bool replaceOld = ReplacesOldItems();
     if (!InitiateDDE(kProgmanName, kProgmanName)) return AskIgnoreError(IDS_PROGMAN_NOT_RESPONDING);
@@ -195,7 +194,7 @@ int RemoveProgmanItems(const char* clientDirectory, const char* systemArea) {
     }
     if (deleteItems && !text::IsEmpty(systemArea)) {
         for (const ProgmanItem& item : kSystemItems) {
-            if (HoldsFile(systemArea, item.file)) DeleteNamedItem(item.nameId);
+            if (DirectoryHoldsFile(systemArea, item.file)) DeleteNamedItem(item.nameId);
         }
     }
     if (IsProgmanGroupEmpty()) Execute("[DeleteGroup(%s)]", kGroupName);

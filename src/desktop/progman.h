@@ -2,14 +2,11 @@
 // removed over DDE with the shell's PROGMAN server.
 #pragma once
 
-#include "common/setup_context.h"
-
-// The names the client, setup and welcome items had in the language in
-// force before the language files were replaced; the items of those names
-// are the ones to replace.
-extern char g_oldClientItemName[kMessageSize];
-extern char g_oldSetupItemName[kMessageSize];
-extern char g_oldWelcomeItemName[kMessageSize];
+// Notes in g_desktop the names the client, setup and welcome items have in
+// the language in force now. The language files call it before they replace
+// the language library: the items of those names are the ones
+// AddProgmanItems replaces afterwards.
+void KeepProgmanItemNames();
 
 // Adds the "Telmora" group with the client program of `clientDirectory` and
 // the setup program and welcome text of `systemArea` (both ending in a

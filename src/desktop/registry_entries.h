@@ -10,7 +10,7 @@
 // Takes every client element out of WIN.INI [windows] load= and, when
 // `clientDirectory` (ending in a backslash) is given, appends its
 // TELMORA.EXE. The line is written back in upper case. 0 when WIN.INI cannot
-// be written (3406 shown).
+// be written (IDS_WIN_INI_UPDATE_ERROR shown).
 int UpdateLoadList(const char* clientDirectory);
 
 // HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Telmora Workstation

@@ -9,25 +9,20 @@
 #include <sys/stat.h>
 
 #include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "common/architecture.h"
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/client_settings.h"
-#include "config/path_helpers.h"
-#include "files/architecture.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
-#include "workflow/config_location.h"
-#include "workflow/windows_version.h"
 
 namespace {
 
-const char kArchitectureVariable[] = "PROCESSOR_ARCHITECTURE";
 const char kTranslationPath[] = "\\VarFileInfo\\Translation";
 const char kFileVersionPathFormat[] = "\\StringFileInfo\\%s\\FileVersion";
 const char kTranslationKeyFormat[] = "%04X%04X";  // language, code page
@@ -40,28 +35,12 @@ enum : int {
     kReplaceQuestionLines = 5,
 };
 
-// The processor subdirectory of this PC: by PROCESSOR_ARCHITECTURE, which
-// Windows 95 does not set; its processor is taken as "x86".
-const char* ThisArchitectureSubdirectory() {
-    const char* value = std::getenv(kArchitectureVariable);
-    if (!value) value = IsWindows95() ? kWindows95Architecture : "";
-    return ArchitectureSubdirectory(value);
-}
+// Where the configured system area comes from (SetSystemAreaSource).
+SystemAreaSource s_systemAreaSource = nullptr;
 
-// The system area of the configuration in use: where the share lies when
-// the caller names no directory; empty when the file names none (the
-// reader keeps the areas it is given). 0 when the configuration cannot be read.
-int ConfiguredSystemArea(char (&systemArea)[kAreaSize]) {
-    if (!LocateConfigFile(kLocateForInstall)) return 0;
-    ClientSettings settings = {};
-    if (!ReadConfigFile(g_setup.configDirectory, &settings, kReadNormal)) return 0;
-    text::Copy(systemArea, settings.systemArea);
-    return 1;
-}
-
-int PathExists(const char* path) {
-    struct _stat64 status;
-    return _stat64(path, &status) == 0;
+int SystemAreaOfCaller(char (&systemArea)[kPathFieldSize]) {
+    systemArea[0] = '\0';
+    return s_systemAreaSource ? s_systemAreaSource(systemArea) : 0;
 }
 
 // Formats string `id` with its arguments into a line of the replace question.
@@ -97,7 +76,7 @@ int AskReplaceQuestion(const char* source, const struct _stat64& sourceStatus, c
     const char* shown[kReplaceQuestionLines + 1] = {lines[0], lines[1], lines[2], lines[3], lines[4], nullptr};
 
     int answer = 0;
-    if (!AskReplace(shown, 1, answer)) return 0;
+    if (!AskReplace(shown, kProposeYes, answer)) return 0;
     *copy = answer;
     return 1;
 }
@@ -120,27 +99,14 @@ int AskIgnoreCopyFailure(const char* source, const char* target) {
 
 }  // namespace
 
+void SetSystemAreaSource(SystemAreaSource source) { s_systemAreaSource = source; }
+
 int FindArchitectureFile(char* directory, const char* fileName) {
-    char base[kPathFieldSize];
-    if (text::IsEmpty(directory)) {
-        char systemArea[kAreaSize];
-        if (!ConfiguredSystemArea(systemArea)) return 0;
-        text::Copy(base, systemArea);
-    } else {
-        text::Copy(base, directory);
-    }
-
-    const char* subdirectory = ThisArchitectureSubdirectory();
-    if (!subdirectory) return 0;
-
-    AddTrailingBackslash(base);
-    text::Append(base, subdirectory);
-    char path[kPathFieldSize];
-    text::Copy(path, base);
-    text::Append(path, fileName);
-    if (!PathExists(path)) return 0;
-
-    if (directory) text::CopyInto(directory, kPathFieldSize, base);
+    if (!text::IsEmpty(directory)) return FindArchitectureSubdirectory(directory, fileName);
+    char systemArea[kPathFieldSize];
+    if (!SystemAreaOfCaller(systemArea)) return 0;
+    if (!FindArchitectureSubdirectory(systemArea, fileName)) return 0;
+    if (directory) text::CopyInto(directory, kPathFieldSize, systemArea);
     return 1;
 }
 

@@ -1,7 +1,7 @@
-// The Windows directories of this PC, found once per run, and the directory
-// check that runs before the program reads from or puts files into a
-// directory: it must exist (or be created), may have to hold a given file and
-// may have to accept a test write.
+// The Windows directories of this PC, found once per run into the run-wide
+// record g_directories, and the directory check that runs before the program
+// reads from or puts files into a directory: it must exist (or be created),
+// may have to hold a given file and may have to accept a test write.
 #include "files/directories.h"
 
 #include <windows.h>
@@ -10,15 +10,11 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
+#include "common/path_helpers.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-
-char g_windowsDirectory[kPathFieldSize];
-char g_systemDirectory[kPathFieldSize];
-char g_system16Directory[kPathFieldSize];
-char g_bootRoot[kPathFieldSize];
 
 namespace {
 
@@ -27,7 +23,6 @@ enum : UINT { kDirectoryQuerySize = 256 };
 const char kSystem32Ending[] = "SYSTEM32\\";
 const char kSystem16Ending[] = "SYSTEM\\";
 const char kBootRootPath[] = "C:\\";
-const char kBackslash = '\\';
 
 using DirectoryQuery = UINT(WINAPI*)(LPSTR, UINT);
 
@@ -47,42 +42,22 @@ int QueryDirectory(DirectoryQuery query, char (&buffer)[kPathFieldSize], UINT er
 // where the SYSTEM directory is not a SYSTEM32.
 void DeriveSystem16Directory() {
     const std::size_t endingLength = sizeof kSystem32Ending - 1;
-    std::size_t length = std::strlen(g_systemDirectory);
+    std::size_t length = std::strlen(g_directories.system);
     if (length < endingLength ||
-        !text::EqualNoCase(g_systemDirectory + length - endingLength, kSystem32Ending)) {
-        text::Copy(g_system16Directory, g_windowsDirectory);
+        !text::EqualNoCase(g_directories.system + length - endingLength, kSystem32Ending)) {
+        text::Copy(g_directories.system16, g_directories.windows);
         return;
     }
-    text::Copy(g_system16Directory, g_systemDirectory);
-    g_system16Directory[length - endingLength] = '\0';
-    text::Append(g_system16Directory, kSystem16Ending);
-}
-
-int EndsInBackslash(const char* path) {
-    std::size_t length = std::strlen(path);
-    return length > 0 && path[length - 1] == kBackslash;
-}
-
-int DirectoryExists(const char* directory) {
-    DWORD attributes = GetFileAttributesA(directory);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// Forms directory + name; 0 when the path does not fit (no such file can be
-// opened then).
-int JoinPath(char (&path)[kPathFieldSize], const char* directory, const char* name) {
-    text::Copy(path, directory);
-    std::size_t expected = std::strlen(path) + std::strlen(name);
-    return text::Append(path, name) == expected;
+    text::Copy(g_directories.system16, g_directories.system);
+    g_directories.system16[length - endingLength] = '\0';
+    text::Append(g_directories.system16, kSystem16Ending);
 }
 
 // 1 when the required file opens for reading; otherwise the report's result.
 int CheckRequiredFile(const char* directory, const char* name, int reportMode) {
+    if (FileOpensIn(directory, name)) return 1;
     char path[kPathFieldSize];
-    if (JoinPath(path, directory, name)) {
-        win::File file(std::fopen(path, "rb"));
-        if (file.IsOpen()) return 1;
-    }
+    FormPath(path, directory, name);
     return ReportFailure(reportMode, IDS_FILE_NOT_FOUND, path);
 }
 
@@ -103,20 +78,20 @@ int WriteTestFile(const char* path) {
 // names `shownDirectory`, the directory without its backslash.
 int CheckWritable(const char* directory, const char* shownDirectory, const char* name, int reportMode) {
     char path[kPathFieldSize];
-    if (JoinPath(path, directory, name) && WriteTestFile(path)) return 1;
+    if (FormPath(path, directory, name) && WriteTestFile(path)) return 1;
     return ReportFailure(reportMode, IDS_DIRECTORY_NOT_WRITABLE, shownDirectory);
 }
 
 }  // namespace
 
 int InitWindowsDirectories() {
-    if (!QueryDirectory(&GetWindowsDirectoryA, g_windowsDirectory, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
-    if (!QueryDirectory(&GetSystemDirectoryA, g_systemDirectory, IDS_SYSTEM_DIRECTORY_ERROR)) return 0;
+    if (!QueryDirectory(&GetWindowsDirectoryA, g_directories.windows, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
+    if (!QueryDirectory(&GetSystemDirectoryA, g_directories.system, IDS_SYSTEM_DIRECTORY_ERROR)) return 0;
     DeriveSystem16Directory();
-    text::Copy(g_bootRoot, kBootRootPath);
+    text::Copy(g_directories.bootRoot, kBootRootPath);
     // AUTOEXEC.BAT is looked for in the boot root until the user names
     // another directory; each start of a run proposes the boot root again.
-    text::Copy(g_setup.autoexecDirectory, g_bootRoot);
+    text::Copy(g_setup.autoexecDirectory, g_directories.bootRoot);
     return 1;
 }
 
@@ -128,7 +103,7 @@ int CheckDirectory(const char* directory, int create, const char* requiredFile,
 
     // A root keeps its backslash above and is taken as existing. A missing
     // directory ends the check at once: the file checks need the directory.
-    if (!EndsInBackslash(shown) && !DirectoryExists(shown)) {
+    if (!DirectoryExists(directory)) {
         if (!create) return ReportFailure(reportMode, IDS_DIRECTORY_NOT_FOUND, shown);
         if (!CreateDirectoryA(shown, nullptr)) {
             return ReportFailure(reportMode, IDS_CREATE_DIRECTORY_FAILED, shown);

@@ -9,14 +9,15 @@
 #include <windows.h>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
+#include "common/windows_directories.h"
 #include "desktop/progman.h"
 #include "files/copy_engine.h"
-#include "files/directories.h"
-#include "files/language_list.h"
-#include "files/language_table.h"
 #include "ui/language.h"
+#include "ui/language_list.h"
+#include "ui/language_table.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
@@ -68,13 +69,7 @@ int InArchitectureDirectory(const char* name) {
 int InSetupDirectory(const char* name) {
     char directory[kPathFieldSize];
     SetupDirectoryCopy(directory);
-    return CheckDirectory(directory, 0, name, nullptr, kReportSilent);
-}
-
-void KeepOldItemNames() {
-    LoadLocalString(g_setup.appInstance, IDS_ITEM_CLIENT, g_oldClientItemName);
-    LoadLocalString(g_setup.appInstance, IDS_ITEM_WORKSTATION_SETUP, g_oldSetupItemName);
-    LoadLocalString(g_setup.appInstance, IDS_ITEM_WELCOME, g_oldWelcomeItemName);
+    return DirectoryHoldsFile(directory, name);
 }
 
 // Deletes an installed library. A library that is in the way (not simply
@@ -94,14 +89,21 @@ int DeleteInstalledLibrary(const char* directory, const char* name, int* ignorin
 
 int DeleteInstalledLibraries() {
     int ignoring = 0;
-    return DeleteInstalledLibrary(g_system16Directory, kInstalledLibrary16, &ignoring) &&
-           DeleteInstalledLibrary(g_systemDirectory, kInstalledLibrary32, &ignoring);
+    return DeleteInstalledLibrary(g_directories.system16, kInstalledLibrary16, &ignoring) &&
+           DeleteInstalledLibrary(g_directories.system, kInstalledLibrary32, &ignoring);
+}
+
+// Copies `name` from the setup directory (or its processor subdirectory)
+// into `directory` as `installedName`, over whatever is there. 1 when done.
+int InstallFromShare(const char* name, const char* directory, const char* installedName) {
+    return InstallFile(g_setup.setupDirectory, name, directory, installedName, kNoReplaceQuestion, kUseArchitecture,
+                       kAnyVersion, kAskAboutCopyFailure);
 }
 
 // The help file of the language (TELMORA.HLP when there is none), installed
 // into the Windows directory as TELMORA.HLP. Its result does not count.
 void InstallHelpFile(const char* language) {
-    if (!CheckDirectory(g_setup.setupDirectory, 0, nullptr, nullptr, kReportSilent)) return;
+    if (!DirectoryExists(g_setup.setupDirectory)) return;
     AddTrailingBackslash(g_setup.setupDirectory);
 
     char name[kShareNameSize];
@@ -110,7 +112,7 @@ void InstallHelpFile(const char* language) {
         text::Format(name, kHelpFileFormat, language);
         if (!InSetupDirectory(name)) text::Copy(name, kHelpFile);
     }
-    InstallFile(g_setup.setupDirectory, name, g_windowsDirectory, kHelpFile, 0, 1, 0, 0);
+    InstallFromShare(name, g_directories.windows, kHelpFile);
 }
 
 // Installs the 16-bit and 32-bit libraries of a language other than English.
@@ -121,14 +123,14 @@ void InstallLibraries(char (&language)[kLanguageSize]) {
     int fallBack = 0;
     text::Format(name, kLibrary16Format, language);
     if (InSetupDirectory(name) &&
-        !InstallFile(g_setup.setupDirectory, name, g_system16Directory, kInstalledLibrary16, 0, 1, 0, 0)) {
+        !InstallFromShare(name, g_directories.system16, kInstalledLibrary16)) {
         fallBack = 1;
         text::Copy(language, kEnglishCode);
     }
 
     text::Format(name, kLibrary32Format, language);
     if (InArchitectureDirectory(name)) {
-        InstallFile(g_setup.setupDirectory, name, g_systemDirectory, kInstalledLibrary32, 0, 1, 0, 0);
+        InstallFromShare(name, g_directories.system, kInstalledLibrary32);
     }
     if (fallBack) ShowWarning(IDS_DEFAULT_ENGLISH);
 }
@@ -154,7 +156,7 @@ int InstallLanguageFiles(char (&language)[kLanguageSize]) {
         return 0;
     }
 
-    KeepOldItemNames();
+    KeepProgmanItemNames();
     LanguageReload reload;
     if (GetLanguageLibraryKind(language) == kLanguageLibraryNone) text::Copy(language, kEnglishCode);
     if (!DeleteInstalledLibraries()) return 0;
@@ -174,7 +176,7 @@ int DeleteClientFiles(const char* directory, const char* pattern) {
 }
 
 int DeleteMatchingFiles(const char* directory, const char* pattern) {
-    FileListScope files(OpenFileList(directory, pattern, 0));
+    FileListScope files(OpenFileList(directory, pattern, kListFiles));
     int failures = 0;
     char name[kListNameSize];
     while (NextFileName(files.Get(), name, kListNameSize)) {

@@ -3,7 +3,7 @@
 // the client is running, and deleting files by pattern.
 #pragma once
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 // What GetLanguageLibraryKind finds for a language.
 enum LanguageLibraryKind : int {

@@ -4,11 +4,11 @@
 // printer_removal.cpp.
 #include "printers/fax_printers.h"
 
+#include "common/windows_version.h"
 #include "printers/nt_printers.h"
 #include "printers/win95_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 const char kMultisendPrinterName[] = "Telmora Multisend Printer";
 const char kFaxPrinterName[] = "Telmora Printer";

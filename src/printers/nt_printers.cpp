@@ -14,18 +14,19 @@
 #include <initializer_list>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
+#include "common/windows_version.h"
 #include "files/copy_engine.h"
 #include "printers/fax_printers.h"
+#include "printers/printer_state.h"
 #include "printers/registry_tables.h"
 #include "printers/spooler_control.h"
 #include "printers/win95_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-#include "workflow/windows_version.h"
 
 const NtDriverSet kNtDriverSet351 = {
     "Windows NT x86", "imgfb3dr.dll",   "imgfb3ui.dll", "imgfx3pr.dll", nullptr,        1,      "faxprint",
@@ -43,15 +44,6 @@ const char kMultisendDriverFile[] = "QVPRNNT.DLL";
 const char kFaxKitFile[] = "QVPRNM32.DLL";
 const char kDriverEnvironmentFolder[] = "W32X86";
 const char kDummyDataFile[] = "DUMMY.DAT";
-
-const NtDriverSet* g_ntDriverSet = nullptr;
-int g_ntVersionNumber = 0;
-char g_ntPrinterName[kNtPrinterNameSize];
-char g_ntPortName[kNtPortNameSize];
-char g_ntDriverDirectory[kNtDirectorySize];
-char g_ntPrintProcessorDirectory[kNtDirectorySize];
-char g_ntWindowsDirectory[kNtDirectorySize];
-char g_ntSystemDirectory[kNtDirectorySize];
 
 namespace {
 
@@ -106,13 +98,9 @@ const RasterDriverFile kRasterDriverFiles[] = {
 };
 enum RasterFile : int { kRasterDriver = 0, kRasterUserInterface = 1 };
 
-// The thread's last error when the fax printer last failed: the number its
-// question shows.
-DWORD s_faxPrinterError = 0;
-
 void MarkFaxPrinterFailed() {
-    s_faxPrinterError = GetLastError();
-    g_ntPrinterFlags.faxPrinterFailed = 1;
+    g_printers.faxPrinterError = GetLastError();
+    g_printers.ntPrinterFlags.faxPrinterFailed = 1;
 }
 
 int FileExists(const char* path) {
@@ -188,7 +176,7 @@ int QueryNtDirectory(DirectoryQuery query, char (&directory)[kNtDirectorySize], 
 void NormalizePortName(const char* portName, char (&normalized)[kNtPortNameSize]) {
     text::Copy(normalized, portName);
     std::size_t length = std::strlen(normalized);
-    if (g_ntVersionNumber == kNtVersion351 && length > 0 && normalized[length - 1] == ':') {
+    if (g_printers.ntVersionNumber == kNtVersion351 && length > 0 && normalized[length - 1] == ':') {
         normalized[length - 1] = '\0';
     }
 }
@@ -196,10 +184,10 @@ void NormalizePortName(const char* portName, char (&normalized)[kNtPortNameSize]
 // The port table of this NT version with its value named after `portName`
 // (normalised); none before a preparation chose the kit.
 RegKeyTable* PortTable(const char* portName) {
-    if (!g_ntDriverSet) return nullptr;
+    if (!g_printers.ntDriverSet) return nullptr;
     char normalized[kNtPortNameSize];
     NormalizePortName(portName, normalized);
-    return PreparePortTable(g_ntVersionNumber, normalized, g_ntDriverSet->monitorName);
+    return PreparePortTable(g_printers.ntVersionNumber, normalized, g_printers.ntDriverSet->monitorName);
 }
 
 // Copies `name` from `sourceDirectory` into `targetDirectory`, replacing it.
@@ -215,7 +203,7 @@ int CopyKitFile(const char* sourceDirectory, const char* name, const char* targe
 // keeps its contents.
 void CreateDummyDataFile() {
     char path[kNtDirectorySize];
-    text::Format(path, kDummyFileFormat, g_ntDriverDirectory);
+    text::Format(path, kDummyFileFormat, g_printers.ntDriverDirectory);
     win::KernelHandle file(
         CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH, nullptr));
 }
@@ -224,8 +212,8 @@ void CreateDummyDataFile() {
 int RenameFaxLibrary(const NtDriverSet& kit) {
     char source[kNtDirectorySize];
     char target[kNtDirectorySize];
-    JoinPath(source, g_ntSystemDirectory, kit.mmLibrary);
-    JoinPath(target, g_ntSystemDirectory, kMmLibraryName);
+    JoinPath(source, g_printers.ntSystemDirectory, kit.mmLibrary);
+    JoinPath(target, g_printers.ntSystemDirectory, kMmLibraryName);
     if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING)) return 1;
     ShowError(IDS_COPY_FILE_FAILED, source, target);
     return 0;
@@ -233,16 +221,18 @@ int RenameFaxLibrary(const NtDriverSet& kit) {
 
 // The driver kit into the driver, print processor and SYSTEM directories.
 int CopyKitFiles(const char* sourceDirectory, const NtDriverSet& kit) {
-    if (!CopyKitFile(sourceDirectory, kit.driverFile, g_ntDriverDirectory)) return 0;
-    if (!CopyKitFile(sourceDirectory, kit.configurationFile, g_ntDriverDirectory)) return 0;
+    if (!CopyKitFile(sourceDirectory, kit.driverFile, g_printers.ntDriverDirectory)) return 0;
+    if (!CopyKitFile(sourceDirectory, kit.configurationFile, g_printers.ntDriverDirectory)) return 0;
     CreateDummyDataFile();
     if (kit.printProcessorFile &&
-        !CopyKitFile(sourceDirectory, kit.printProcessorFile, g_ntPrintProcessorDirectory)) {
+        !CopyKitFile(sourceDirectory, kit.printProcessorFile, g_printers.ntPrintProcessorDirectory)) {
         return 0;
     }
-    if (kit.portMonitorFile && !CopyKitFile(sourceDirectory, kit.portMonitorFile, g_ntSystemDirectory)) return 0;
+    if (kit.portMonitorFile && !CopyKitFile(sourceDirectory, kit.portMonitorFile, g_printers.ntSystemDirectory)) {
+        return 0;
+    }
     for (const char* name : {kit.supportLibrary, kit.faxDialogProgram, kit.mmLibrary}) {
-        if (!CopyKitFile(sourceDirectory, name, g_ntSystemDirectory)) return 0;
+        if (!CopyKitFile(sourceDirectory, name, g_printers.ntSystemDirectory)) return 0;
     }
     if (!RenameFaxLibrary(kit)) return 0;
 
@@ -250,14 +240,14 @@ int CopyKitFiles(const char* sourceDirectory, const NtDriverSet& kit) {
     char help[kNtDirectorySize];
     if (kit.helpFile) {
         JoinPath(help, sourceDirectory, kit.helpFile);
-        if (FileExists(help)) CopyKitFile(sourceDirectory, kit.helpFile, g_ntDriverDirectory);
+        if (FileExists(help)) CopyKitFile(sourceDirectory, kit.helpFile, g_printers.ntDriverDirectory);
     }
     return 1;
 }
 
 // The fax printer's port monitor; one already installed is fine.
 int AddFaxMonitor(const NtDriverSet& kit) {
-    ShowProgress(IDS_INSTALLING_PORT, g_ntPrinterName);
+    ShowProgress(IDS_INSTALLING_PORT, g_printers.ntPrinterName);
     if (!kit.portMonitorFile) return 1;
     MONITOR_INFO_2A monitor = {};
     monitor.pName = const_cast<char*>(kit.monitorName);
@@ -269,7 +259,7 @@ int AddFaxMonitor(const NtDriverSet& kit) {
 
 // The fax printer's print processor; one already installed is fine.
 int AddFaxPrintProcessor(const NtDriverSet& kit) {
-    ShowProgress(IDS_INSTALLING_PROCESSOR, g_ntPrinterName);
+    ShowProgress(IDS_INSTALLING_PROCESSOR, g_printers.ntPrinterName);
     if (!kit.printProcessorFile) return 1;
     if (AddPrintProcessorRetry(nullptr, nullptr, kit.printProcessorFile, kit.printProcessorName)) return 1;
     return GetLastError() == ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED;
@@ -278,13 +268,13 @@ int AddFaxPrintProcessor(const NtDriverSet& kit) {
 // The fax printer's driver on the placeholder data file; one already
 // installed is fine.
 int AddFaxDriver(const NtDriverSet& kit) {
-    ShowProgress(IDS_INSTALLING_DRIVER, g_ntPrinterName);
+    ShowProgress(IDS_INSTALLING_DRIVER, g_printers.ntPrinterName);
     char driverPath[kNtDirectorySize];
     char dataFile[kNtDirectorySize];
     char configurationFile[kNtDirectorySize];
-    JoinPath(driverPath, g_ntDriverDirectory, kit.driverFile);
-    text::Format(dataFile, kDummyFileFormat, g_ntDriverDirectory);
-    JoinPath(configurationFile, g_ntDriverDirectory, kit.configurationFile);
+    JoinPath(driverPath, g_printers.ntDriverDirectory, kit.driverFile);
+    text::Format(dataFile, kDummyFileFormat, g_printers.ntDriverDirectory);
+    JoinPath(configurationFile, g_printers.ntDriverDirectory, kit.configurationFile);
 
     DRIVER_INFO_2A driver = {};
     driver.cVersion = kit.driverVersion;
@@ -299,10 +289,10 @@ int AddFaxDriver(const NtDriverSet& kit) {
 
 // The fax printer itself; one that already exists is fine.
 int AddFaxPrinter(const char* printerName, const NtDriverSet& kit) {
-    ShowProgress(IDS_INSTALLING_PRINTER, g_ntPrinterName);
+    ShowProgress(IDS_INSTALLING_PRINTER, g_printers.ntPrinterName);
     PRINTER_INFO_2A printer = {};
     printer.pPrinterName = const_cast<char*>(printerName);
-    printer.pPortName = g_ntPortName;
+    printer.pPortName = g_printers.ntPortName;
     printer.pDriverName = const_cast<char*>(kit.driverName);
     printer.pPrintProcessor = const_cast<char*>(kit.printProcessorName);
     printer.pDatatype = const_cast<char*>(kRawDatatype);
@@ -318,12 +308,12 @@ int AddFaxPrinter(const char* printerName, const NtDriverSet& kit) {
 int SaveFaxPrinterSettings(const char* logArea, const NtDriverSet& kit) {
     char faxDialog[kRegValueDataSize];
     char logfile[kRegValueDataSize];
-    JoinPath(faxDialog, g_ntSystemDirectory, kit.faxDialogProgram);
+    JoinPath(faxDialog, g_printers.ntSystemDirectory, kit.faxDialogProgram);
     text::Format(logfile, kLogFileFormat, logArea);
-    SetRegistryValueText(g_printerSettingsTable, kFaxDialogValue, faxDialog);
-    SetRegistryValueText(g_printerSettingsTable, kLogfileValue, logfile);
-    SetRegistryValueText(g_printerSettingsTable, kOutputDirectoryValue, logArea);
-    return SaveRegistryTable(g_printerSettingsTable);
+    SetRegistryValueText(g_printers.printerSettingsTable, kFaxDialogValue, faxDialog);
+    SetRegistryValueText(g_printers.printerSettingsTable, kLogfileValue, logfile);
+    SetRegistryValueText(g_printers.printerSettingsTable, kOutputDirectoryValue, logArea);
+    return SaveRegistryTable(g_printers.printerSettingsTable);
 }
 
 // The raster driver's three files into the driver directory, each only when
@@ -431,23 +421,24 @@ int AskAboutOutcome(DWORD errorCode, char (&reason)[kNtReasonSize]) {
         text::Append(reason, number);
         return AskIgnoreError(IDS_INSTALL_FAILED, kMultisendPrinterName, reason);
     }
-    if (g_ntPrinterFlags.faxPrinterFailed) {
-        text::Format(reason, kBareErrorNumberFormat, static_cast<int>(s_faxPrinterError));
+    if (g_printers.ntPrinterFlags.faxPrinterFailed) {
+        text::Format(reason, kBareErrorNumberFormat, static_cast<int>(g_printers.faxPrinterError));
         return AskIgnoreError(IDS_INSTALL_FAILED, kFaxPrinterName, reason);
     }
     return 1;
 }
 
-// Steps 4 to 6 of the NT branch: preparation, the spooler cycle with the kit
-// work, the fax printer and the Multisend printer.
+// The NT installation once the share holds a printer's files: the fax
+// printer's preparation, the spooler cycle with the kit work (after the
+// spooler question), the fax printer and then the Multisend printer.
 void InstallFoundPrinters(const char* logArea, const char* spoolPath, const char* kitSource,
                           const char* multisendSource, HCURSOR previousCursor, DWORD* errorCode,
                           char (&reason)[kNtReasonSize]) {
-    NtPrinterFlags& flags = g_ntPrinterFlags;
+    NtPrinterFlags& flags = g_printers.ntPrinterFlags;
     int present = 0;
     if (flags.faxKitFound) {
-        if (PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 1)) {
-            present = GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) == 3;
+        if (PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, kCreateMissingKeys)) {
+            present = GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) == kNtPrinterAndPortExist;
         } else {
             MarkFaxPrinterFailed();
         }
@@ -480,16 +471,16 @@ void InstallFoundPrinters(const char* logArea, const char* spoolPath, const char
 
 }  // namespace
 
-void NormalizeNtPortName(const char* portName) { NormalizePortName(portName, g_ntPortName); }
+void NormalizeNtPortName(const char* portName) { NormalizePortName(portName, g_printers.ntPortName); }
 
 int PrepareNtFaxPrinter(const char* portName, const char* printerName, int createKeys) {
-    text::Copy(g_ntPrinterName, printerName);
+    text::Copy(g_printers.ntPrinterName, printerName);
     if (IsWindowsNT351()) {
-        g_ntDriverSet = &kNtDriverSet351;
-        g_ntVersionNumber = kNtVersion351;
+        g_printers.ntDriverSet = &kNtDriverSet351;
+        g_printers.ntVersionNumber = kNtVersion351;
     } else if (IsVersion4()) {
-        g_ntDriverSet = &kNtDriverSet40;
-        g_ntVersionNumber = kNtVersion40;
+        g_printers.ntDriverSet = &kNtDriverSet40;
+        g_printers.ntVersionNumber = kNtVersion40;
     } else {
         return FailPreparation(IDS_SYSTEM_UNRECOGNIZED, ERROR_NOT_SUPPORTED);
     }
@@ -498,23 +489,23 @@ int PrepareNtFaxPrinter(const char* portName, const char* printerName, int creat
     if (!UserMayInstallDrivers()) return FailPreparation(IDS_NEED_ADMIN_FOR_DRIVERS, ERROR_ACCESS_DENIED);
 
     SetPrinterSettingsPath(printerName);
-    LoadRegistryTable(g_printerSettingsTable, createKeys);
+    LoadRegistryTable(g_printers.printerSettingsTable, createKeys);
 
-    GetDriverDirectory(g_ntDriverDirectory, kNtDirectorySize, kDriverEnvironmentFolder);
-    GetPrintProcessorDirectory(g_ntPrintProcessorDirectory, kNtDirectorySize, kDriverEnvironmentFolder);
-    if (!QueryNtDirectory(&GetWindowsDirectoryA, g_ntWindowsDirectory, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
-    return QueryNtDirectory(&GetSystemDirectoryA, g_ntSystemDirectory, IDS_SYSTEM_DIRECTORY_ERROR);
+    GetDriverDirectory(g_printers.ntDriverDirectory, kNtDirectorySize, kDriverEnvironmentFolder);
+    GetPrintProcessorDirectory(g_printers.ntPrintProcessorDirectory, kNtDirectorySize, kDriverEnvironmentFolder);
+    if (!QueryNtDirectory(&GetWindowsDirectoryA, g_printers.ntWindowsDirectory, IDS_WINDOWS_DIRECTORY_ERROR)) return 0;
+    return QueryNtDirectory(&GetSystemDirectoryA, g_printers.ntSystemDirectory, IDS_SYSTEM_DIRECTORY_ERROR);
 }
 
 int GetNtPrinterStatus(const char* printerName, const char* portName) {
-    int status = 0;
+    int status = kNtPrinterAbsent;
     HANDLE handle = nullptr;
     if (OpenPrinterA(const_cast<char*>(printerName), &handle, nullptr)) {
         ClosePrinter(handle);
-        status |= 1;
+        status |= kNtPrinterExists;
     }
     RegKeyTable* portTable = PortTable(portName);
-    if (portTable && RegistryTableExists(portTable)) status |= 2;
+    if (portTable && RegistryTableExists(portTable)) status |= kNtPortExists;
     return status;
 }
 
@@ -529,21 +520,21 @@ int GetPrintProcessorDirectory(char* buffer, std::size_t size, const char* envir
 
 int PrepareFaxPrinterFiles(const char* sourceDirectory, int faxPrinterPresent) {
     if (!faxPrinterPresent) {
-        RegKeyTable* portTable = PortTable(g_ntPortName);
+        RegKeyTable* portTable = PortTable(g_printers.ntPortName);
         if (!portTable || !SaveRegistryTable(portTable)) {
-            s_faxPrinterError = GetLastError();
+            g_printers.faxPrinterError = GetLastError();
             return 0;
         }
     }
-    if (!g_ntDriverSet || CopyKitFiles(sourceDirectory, *g_ntDriverSet)) return 1;
-    s_faxPrinterError = GetLastError();
+    if (!g_printers.ntDriverSet || CopyKitFiles(sourceDirectory, *g_printers.ntDriverSet)) return 1;
+    g_printers.faxPrinterError = GetLastError();
     return 0;
 }
 
 int CreateFaxPrinter(const char* printerName, const char* logArea, int faxPrinterPresent) {
     if (!faxPrinterPresent) {
-        if (!g_ntDriverSet) return 0;
-        const NtDriverSet& kit = *g_ntDriverSet;
+        if (!g_printers.ntDriverSet) return 0;
+        const NtDriverSet& kit = *g_printers.ntDriverSet;
         if (!AddFaxMonitor(kit) || !AddFaxPrintProcessor(kit) || !AddFaxDriver(kit) ||
             !AddFaxPrinter(printerName, kit) || !SaveFaxPrinterSettings(logArea, kit)) {
             return 0;
@@ -555,10 +546,11 @@ int CreateFaxPrinter(const char* printerName, const char* logArea, int faxPrinte
 
 void DeleteDummyDataFiles() {
     char path[kNtDirectorySize];
-    text::Format(path, kDummyFileFormat, g_ntDriverDirectory);
+    text::Format(path, kDummyFileFormat, g_printers.ntDriverDirectory);
     DeleteFileA(path);
-    if (!g_ntDriverSet) return;
-    text::Format(path, kVersionDummyFileFormat, g_ntDriverDirectory, static_cast<int>(g_ntDriverSet->driverVersion));
+    if (!g_printers.ntDriverSet) return;
+    text::Format(path, kVersionDummyFileFormat, g_printers.ntDriverDirectory,
+                 static_cast<int>(g_printers.ntDriverSet->driverVersion));
     DeleteFileA(path);
 }
 
@@ -593,7 +585,7 @@ void InstallMultisendPrinter(const char* sourceDirectory, DWORD* errorCode, char
 
 int InstallNtFaxPrinters(const char* distributionDirectory, const char* logArea, const char* spoolPath,
                          HCURSOR previousCursor) {
-    NtPrinterFlags& flags = g_ntPrinterFlags;
+    NtPrinterFlags& flags = g_printers.ntPrinterFlags;
     char multisendSource[kPathFieldSize];
     char kitSource[kPathFieldSize];
     text::Copy(multisendSource, distributionDirectory);

@@ -47,28 +47,27 @@ extern const char kFaxKitFile[];               // "QVPRNM32.DLL": the fax printe
 extern const char kDriverEnvironmentFolder[];  // "W32X86"
 extern const char kDummyDataFile[];            // "DUMMY.DAT"
 
-// Run-wide state of the NT printers, set by the preparation: the kit, the
-// version number (kNtVersion351 or kNtVersion40, 0 before), the printer name,
-// the port name and the four directories (no trailing backslash). The flags
-// of the NT printer work are g_ntPrinterFlags (printers/spooler_control.h).
-extern const NtDriverSet* g_ntDriverSet;  // null until a preparation chose one
-extern int g_ntVersionNumber;
-extern char g_ntPrinterName[kNtPrinterNameSize];
-extern char g_ntPortName[kNtPortNameSize];
-extern char g_ntDriverDirectory[kNtDirectorySize];
-extern char g_ntPrintProcessorDirectory[kNtDirectorySize];
-extern char g_ntWindowsDirectory[kNtDirectorySize];
-extern char g_ntSystemDirectory[kNtDirectorySize];
+// The preparation's choice (kit, version, names, directories) and the flags
+// of the NT printer work are kept in g_printers (printers/printer_state.h).
 
-// Copies `portName` into g_ntPortName, without a trailing ':' on NT 3.51.
+// Copies `portName` into g_printers.ntPortName, without a trailing ':' on NT 3.51.
 void NormalizeNtPortName(const char* portName);
 
 // Picks the kit for this NT version, checks for administrator rights, loads
-// the printer settings (creating missing keys when `createKeys` is 1) and
-// finds the directories. 0 after an error box (3443, 3444, 3404, 3405).
+// the printer settings (`createKeys` as for LoadRegistryTable) and
+// finds the directories, into g_printers. 0 after an error box
+// (IDS_SYSTEM_UNRECOGNIZED, IDS_NEED_ADMIN_FOR_DRIVERS,
+// IDS_WINDOWS_DIRECTORY_ERROR, IDS_SYSTEM_DIRECTORY_ERROR).
 int PrepareNtFaxPrinter(const char* portName, const char* printerName, int createKeys);
 
-// 0: neither printer nor port exists; 1 printer only; 2 port only; 3 both.
+// GetNtPrinterStatus's result: a bit for the printer, one for its port.
+enum NtPrinterStatus : int {
+    kNtPrinterAbsent = 0,        // neither printer nor port
+    kNtPrinterExists = 1,
+    kNtPortExists = 2,
+    kNtPrinterAndPortExist = 3,  // both
+};
+
 int GetNtPrinterStatus(const char* printerName, const char* portName);
 
 // The spooler's driver (print processor) directory for this environment,

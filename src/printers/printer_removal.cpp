@@ -11,15 +11,16 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "files/directories.h"
+#include "common/windows_directories.h"
+#include "common/windows_version.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
 #include "printers/printer_removal.h"
+#include "printers/printer_state.h"
 #include "printers/spooler_control.h"
 #include "printers/win95_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ void DeleteMultisendDataFile(const char* driverDirectory) {
 int FaxPrinterTraceExists(const char* port) {
     char value[kPortLookupSize];
     DWORD length = GetProfileStringA(kPortsSection, port, kNoPortDefault, value, sizeof value);
-    return length != kNoPortLength || GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) != 0;
+    return length != kNoPortLength || GetNtPrinterStatus(kFaxPrinterName, kFaxPortName) != kNtPrinterAbsent;
 }
 
 // The fax printer's part while the removal owns the spooler: the port, then
@@ -88,16 +89,18 @@ int FaxPrinterTraceExists(const char* port) {
 void RemoveFaxPrinterPartNt(const char* port) {
     DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(port));
     WriteProfileStringA(kPortsSection, port, nullptr);
-    if (!g_ntPrinterFlags.faxRemovalFailed && !RemoveFaxPrinterNt(kFaxPortName, kFaxPrinterName)) {
-        g_ntPrinterFlags.faxRemovalFailed = 1;
+    if (!g_printers.ntPrinterFlags.faxRemovalFailed && !RemoveFaxPrinterNt(kFaxPortName, kFaxPrinterName)) {
+        g_printers.ntPrinterFlags.faxRemovalFailed = 1;
     }
-    if (g_ntPrinterFlags.faxRemovalFailed) ShowError(IDS_ERROR_DELETING_FILES, kFaxPrinterName);
+    if (g_printers.ntPrinterFlags.faxRemovalFailed) ShowError(IDS_ERROR_DELETING_FILES, kFaxPrinterName);
 }
 
 // The Windows NT removal; 0 when the user declined stopping the spooler.
 int RemoveFaxPrintersNt(const char* port) {
     RemoveMultisendPrinterNt();
-    if (!PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 0)) g_ntPrinterFlags.faxRemovalFailed = 1;
+    if (!PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, kOpenExistingKeys)) {
+        g_printers.ntPrinterFlags.faxRemovalFailed = 1;
+    }
 
     char driverDirectory[kDriverDirectorySize];
     GetDriverDirectory(driverDirectory, sizeof driverDirectory, kDriverEnvironmentFolder);
@@ -138,13 +141,13 @@ void RemoveFile(const char* directory, const char* name) {
 
 void DeleteDriverFiles() {
     if (!IsWindows95()) {
-        RemoveFile(g_systemDirectory, kOldFaxDriverFile);
+        RemoveFile(g_directories.system, kOldFaxDriverFile);
         return;
     }
-    for (const char* name : kWin95SystemFiles) RemoveFile(g_systemDirectory, name);
-    RemoveFile(g_windowsDirectory, kWin95DriverSettingsFile);
-    RemoveFile(g_systemDirectory, kWin95FaxDriverFile);
-    RemoveFile(g_systemDirectory, kWin95MultisendDriverFile);
+    for (const char* name : kWin95SystemFiles) RemoveFile(g_directories.system, name);
+    RemoveFile(g_directories.windows, kWin95DriverSettingsFile);
+    RemoveFile(g_directories.system, kWin95FaxDriverFile);
+    RemoveFile(g_directories.system, kWin95MultisendDriverFile);
 }
 
 // The removal on every Windows that is not Windows NT.
@@ -188,7 +191,7 @@ int RemoveFaxPrinters(const char* logArea) {
 }
 
 int RemoveFaxPrinterNt(const char* portName, const char* printerName) {
-    if (!g_ntDriverSet) return 0;
+    if (!g_printers.ntDriverSet) return 0;
     NormalizeNtPortName(portName);
     if (!RemovePrinterAndDriver(printerName)) {
         ShowError(IDS_WINDOWS_SETTINGS_ERROR);
@@ -196,14 +199,14 @@ int RemoveFaxPrinterNt(const char* portName, const char* printerName) {
     }
     // An unknown processor (1798) or monitor (3000) is already gone; the
     // results are not needed.
-    if (g_ntDriverSet->printProcessorFile) {
-        DeletePrintProcessorA(nullptr, nullptr, const_cast<char*>(g_ntDriverSet->printProcessorName));
+    if (g_printers.ntDriverSet->printProcessorFile) {
+        DeletePrintProcessorA(nullptr, nullptr, const_cast<char*>(g_printers.ntDriverSet->printProcessorName));
     }
-    if (g_ntDriverSet->portMonitorFile) {
-        DeleteMonitorA(nullptr, nullptr, const_cast<char*>(g_ntDriverSet->monitorName));
+    if (g_printers.ntDriverSet->portMonitorFile) {
+        DeleteMonitorA(nullptr, nullptr, const_cast<char*>(g_printers.ntDriverSet->monitorName));
     }
     if (!DeleteFaxSystemFiles()) return 0;
-    if (g_ntVersionNumber == kNtVersion351) WriteProfileStringA(kPortsSection, g_ntPortName, nullptr);
+    if (g_printers.ntVersionNumber == kNtVersion351) WriteProfileStringA(kPortsSection, g_printers.ntPortName, nullptr);
     return 1;
 }
 
@@ -216,19 +219,21 @@ int RemovePrinterAndDriver(const char* printerName) {
     } else {
         DWORD error = GetLastError();
         int gone = error == ERROR_INVALID_PRINTER_NAME ||
-                   (error == ERROR_ACCESS_DENIED && g_ntVersionNumber == kNtVersion40);
+                   (error == ERROR_ACCESS_DENIED && g_printers.ntVersionNumber == kNtVersion40);
         if (!gone) return 0;
     }
-    if (g_ntDriverSet) DeletePrinterDriverRetry(nullptr, kCurrentEnvironment, g_ntDriverSet->driverName);
+    const NtDriverSet* kit = g_printers.ntDriverSet;
+    if (kit) DeletePrinterDriverRetry(nullptr, kCurrentEnvironment, kit->driverName);
     return 1;
 }
 
 int DeleteFaxSystemFiles() {
-    if (!g_ntDriverSet) return 1;
-    const char* const names[] = {g_ntDriverSet->faxDialogProgram, g_ntDriverSet->mmLibrary, kMmLibraryName};
+    const NtDriverSet* kit = g_printers.ntDriverSet;
+    if (!kit) return 1;
+    const char* const names[] = {kit->faxDialogProgram, kit->mmLibrary, kMmLibraryName};
     for (const char* name : names) {
         char path[kNtDirectorySize];
-        text::Format(path, "%s\\%s", g_ntSystemDirectory, name);
+        text::Format(path, "%s\\%s", g_printers.ntSystemDirectory, name);
         if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND) {
             ShowError(IDS_CANNOT_DELETE_FILE, path);
             return 0;

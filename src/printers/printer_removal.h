@@ -15,6 +15,6 @@ int RemoveFaxPrinterNt(const char* portName, const char* printerName);
 int RemovePrinterAndDriver(const char* printerName);
 
 // Deletes the fax dialog program and the fax library (under both its names)
-// from the SYSTEM directory. 0 after error 3354 for a file that exists but
-// cannot be deleted.
+// from the SYSTEM directory. 0 after error IDS_CANNOT_DELETE_FILE for a file
+// that exists but cannot be deleted.
 int DeleteFaxSystemFiles();

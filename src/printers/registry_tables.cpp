@@ -1,5 +1,6 @@
-// Registry value tables of the Windows NT fax printer: the three tables, the
-// path walk that opens or creates their keys, and load, save and exists.
+// Registry value tables of the Windows NT fax printer: the path walk that
+// opens or creates their keys, load, save and exists, and the paths of the
+// three run-wide tables (printers/printer_state.h).
 #include "printers/registry_tables.h"
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <utility>
 
 #include "common/bounded_text.h"
+#include "printers/printer_state.h"
 
 namespace {
 
@@ -14,35 +16,6 @@ namespace {
 const REGSAM kTableKeyAccess = KEY_READ | KEY_WRITE;
 
 const char kPathSeparator = '/';
-
-RegValueEntry g_printerSettingsValues[] = {
-    {"Fax Dialog Loc", 0, REG_SZ, "C:\\FAX_DLG.EXE"},
-    {"Logfile", 0, REG_SZ, "C:\\temp\\faxdll.log"},
-    {"Output Directory", 0, REG_SZ, "C:\\temp\\"},
-    {"Debug Flag", 0, REG_DWORD, "0"},
-    {"Erase Log Flag", 0, REG_DWORD, "0"},
-    {"File Type", 0, REG_SZ, "TIFF Group 3"},
-    {"MPPF Flag", 0, REG_DWORD, "0x1"},
-    {"Output Prefix", 0, REG_SZ, "QVTL"},
-    {"Reverse Fill Flag", 0, REG_DWORD, "0x1"},
-    {"Color Mode", 0, REG_SZ, "Color - Dither from 256 Colors"},
-    {"Dither Pattern", 0, REG_SZ, "Big 8x8 (65 shades)"},
-    {"Gray Intensity", 0, REG_DWORD, "0x32"},
-    {"Driver Timeout", 0, REG_DWORD, "0xE10"},
-    {"Permission", 0, REG_DWORD, "1"},
-    {"", 0, 0, ""},
-};
-
-// The port's value; its name is replaced by the port name before each use.
-RegValueEntry g_nt351PortValues[] = {
-    {"FAX", 0, REG_SZ, ""},
-    {"", 0, 0, ""},
-};
-
-RegValueEntry g_nt40PortValues[] = {
-    {"FAX", 0, REG_SZ, ""},
-    {"", 0, 0, ""},
-};
 
 struct RootKey {
     const char* name;
@@ -221,23 +194,6 @@ const char kPrinterSettingsPathFormat[] =
     "HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Control/Print/Printers/%s/PrinterDriverData";
 const char kNt40PortPathFormat[] = "HKEY_LOCAL_MACHINE/System/CurrentControlSet/Control/Print/Monitors/%s/Ports";
 
-RegKeyTable g_printerSettingsTable[] = {
-    {"HKEY_LOCAL_MACHINE/SYSTEM/CurrentControlSet/Control/Print/Printers/Telmora Printer/PrinterDriverData",
-     g_printerSettingsValues},
-    {"", nullptr},
-};
-
-RegKeyTable g_nt351PortTable[] = {
-    {"HKEY_LOCAL_MACHINE/SOFTWARE/Microsoft/Windows NT/CurrentVersion/Ports", g_nt351PortValues},
-    {"", nullptr},
-};
-
-RegKeyTable g_nt40PortTable[] = {
-    {"HKEY_LOCAL_MACHINE/System/CurrentControlSet/Control/Print/Monitors/Fax Monitor Port/Ports",
-     g_nt40PortValues},
-    {"", nullptr},
-};
-
 win::Key OpenRegistryPath(const char* path, int* missing) {
     int ignored = 0;
     return WalkRegistryPath(path, 0, missing ? missing : &ignored);
@@ -290,15 +246,15 @@ int RegistryTableExists(RegKeyTable* table) {
 }
 
 void SetPrinterSettingsPath(const char* printerName) {
-    text::Format(g_printerSettingsTable[0].path, kPrinterSettingsPathFormat, printerName);
+    text::Format(g_printers.printerSettingsTable[0].path, kPrinterSettingsPathFormat, printerName);
 }
 
 RegKeyTable* PreparePortTable(int version, const char* portName, const char* monitorName) {
     RegKeyTable* table = nullptr;
-    if (version == 3) {
-        table = g_nt351PortTable;
-    } else if (version == 4) {
-        table = g_nt40PortTable;
+    if (version == kNtVersion351) {
+        table = g_printers.nt351PortTable;
+    } else if (version == kNtVersion40) {
+        table = g_printers.nt40PortTable;
         text::Format(table[0].path, kNt40PortPathFormat, monitorName ? monitorName : "");
     } else {
         return nullptr;

@@ -8,7 +8,8 @@
 // empty. Three operations work on a whole table: load what the registry holds
 // (so a reinstallation keeps the user's settings), save, and test existence.
 // None of them reports to the user: failures show in the results and in the
-// thread's last error.
+// thread's last error. The fax printer's three run-wide tables live in
+// g_printers (printers/printer_state.h).
 #pragma once
 
 #include <windows.h>
@@ -35,16 +36,6 @@ struct RegKeyTable {
     RegValueEntry* values;
 };
 
-// The fax printer's settings under its printer key; the path is formatted
-// with the printer name before use (SetPrinterSettingsPath).
-extern RegKeyTable g_printerSettingsTable[];
-// The port of the fax printer on Windows NT 3.51: one text value named after
-// the port, under the system's list of ports.
-extern RegKeyTable g_nt351PortTable[];
-// The port on Windows NT 4.0: one text value named after the port, under the
-// port monitor's key; the path is formatted with the monitor name.
-extern RegKeyTable g_nt40PortTable[];
-
 extern const char kPrinterSettingsPathFormat[];  // ".../Printers/%s/PrinterDriverData"
 extern const char kNt40PortPathFormat[];         // ".../Print/Monitors/%s/Ports"
 
@@ -59,8 +50,15 @@ win::Key OpenRegistryPath(const char* path, int* missing);
 // tells why).
 win::Key CreateRegistryPath(const char* path);
 
+// Whether loading a table creates the keys it does not find.
+enum : int {
+    kOpenExistingKeys = 0,
+    kCreateMissingKeys = 1,
+};
+
 // Fills the table's data from the values the registry holds with the table's
-// types; others keep their data. `createKeys`: create missing keys on the way.
+// types; others keep their data. `createKeys`: kOpenExistingKeys or
+// kCreateMissingKeys.
 void LoadRegistryTable(RegKeyTable* table, int createKeys);
 
 // Writes every value of the table. 1 when every value was written, else 0.
@@ -69,12 +67,12 @@ int SaveRegistryTable(RegKeyTable* table);
 // 1 when every key and every value of a known type exists, else 0.
 int RegistryTableExists(RegKeyTable* table);
 
-// Formats the printer settings table's path with `printerName`.
+// Formats the path of g_printers' settings table with `printerName`.
 void SetPrinterSettingsPath(const char* printerName);
 
-// The port table of Windows NT `version` (3 or 4, else null) made ready for
-// use: its value named `portName` and, for version 4, its path formatted with
-// `monitorName`.
+// The port table of g_printers for Windows NT `version` (kNtVersion351 or
+// kNtVersion40, else null) made ready for use: its value named `portName`
+// and, for NT 4.0, its path formatted with `monitorName`.
 RegKeyTable* PreparePortTable(int version, const char* portName, const char* monitorName);
 
 // The value `name` in the first key of `table`, or null.

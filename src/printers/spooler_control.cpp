@@ -7,16 +7,16 @@
 
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "printers/printer_state.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
-
-NtPrinterFlags g_ntPrinterFlags = {};
 
 namespace {
 
 const char kSpoolerServiceName[] = "spooler";
 const char kPortsSection[] = "ports";
+const UINT kSpoolerPromptStyle = MB_OKCANCEL | MB_ICONINFORMATION;
 
 // Status polls while waiting for the spooler to stop; there is no pause
 // between them.
@@ -29,9 +29,6 @@ const DWORD kRetryLimitMs = 10000;
 
 // Whether a wrapper also pauses after its successful attempt.
 enum PauseRule { kPauseAfterFailure, kPauseAfterEveryAttempt };
-
-// The confirmation text, as loaded for the question.
-char g_spoolerPrompt[kMessageSize];
 
 // The pause between attempts; the attempt's last error survives it.
 void PauseBeforeRetry() {
@@ -66,11 +63,11 @@ void DeleteSpoolerPort(const char* portName) {
 
 void DoStoppedSpoolerWork(const char* portName, const char* sourceDirectory, int mode,
                           int faxPrinterPresent, StoppedSpoolerWork work) {
-    if (g_ntPrinterFlags.multisendDriverFound) WriteProfileStringA(kPortsSection, portName, "");
+    NtPrinterFlags& flags = g_printers.ntPrinterFlags;
+    if (flags.multisendDriverFound) WriteProfileStringA(kPortsSection, portName, "");
     if (mode == kSpoolerCycleInstall) {
-        if (g_ntPrinterFlags.faxKitFound && !g_ntPrinterFlags.faxPrinterFailed && work &&
-            !work(sourceDirectory, faxPrinterPresent)) {
-            g_ntPrinterFlags.faxPrinterFailed = 1;
+        if (flags.faxKitFound && !flags.faxPrinterFailed && work && !work(sourceDirectory, faxPrinterPresent)) {
+            flags.faxPrinterFailed = 1;
         }
     } else {
         DeleteSpoolerPort(portName);
@@ -80,13 +77,13 @@ void DoStoppedSpoolerWork(const char* portName, const char* sourceDirectory, int
 }  // namespace
 
 int ConfirmSpoolerStop() {
-    LoadLocalString(g_setup.appInstance, IDS_STOP_SPOOLER_PROMPT, g_spoolerPrompt);
-    if (!g_setup.quietSwitch && !g_ntPrinterFlags.spoolerStopAgreed &&
-        ShowMessageBox(g_setup.mainWindow, g_spoolerPrompt, kProductCaption, MB_OKCANCEL | MB_ICONINFORMATION) !=
-            IDOK) {
+    NtPrinterFlags& flags = g_printers.ntPrinterFlags;
+    LoadLocalString(g_setup.appInstance, IDS_STOP_SPOOLER_PROMPT, g_printers.spoolerPrompt);
+    if (!g_setup.quietSwitch && !flags.spoolerStopAgreed &&
+        ShowMessageBox(g_setup.mainWindow, g_printers.spoolerPrompt, kProductCaption, kSpoolerPromptStyle) != IDOK) {
         return 0;
     }
-    g_ntPrinterFlags.spoolerStopAgreed = 1;
+    flags.spoolerStopAgreed = 1;
     return 1;
 }
 

@@ -10,8 +10,9 @@
 
 #include <windows.h>
 
-// Run-wide flags of the printer work on Windows NT: 0 at program start, set
-// once and never reset during a run.
+// Run-wide flags of the printer work on Windows NT, kept in
+// g_printers.ntPrinterFlags (printers/printer_state.h): 0 at program start,
+// set once and never reset during a run.
 struct NtPrinterFlags {
     int spoolerStopAgreed;     // the user agreed to stop the spooler, or /Q was given
     int multisendDriverFound;  // the NT installation found QVPRNNT.DLL
@@ -19,9 +20,8 @@ struct NtPrinterFlags {
     int faxPrinterFailed;      // the NT installation of the fax printer failed
     int faxRemovalFailed;      // the NT removal of the fax printer failed
 };
-extern NtPrinterFlags g_ntPrinterFlags;
 
-// Asks once per run (message 3332, OK/Cancel) whether the spooler may be
+// Asks once per run (IDS_STOP_SPOOLER_PROMPT, OK/Cancel) whether the spooler may be
 // stopped; with /Q or after an earlier agreement there is no question.
 // 1: go on (the agreement is recorded); 0: the user declined.
 int ConfirmSpoolerStop();
@@ -62,7 +62,8 @@ int AddPrintProcessorRetry(const char* server, const char* environment, const ch
                            const char* processorName);
 // AddMonitorA (level 2 in practice). 1 or 0.
 int AddMonitorRetry(const char* server, DWORD level, BYTE* monitorInfo);
-// CopyFileA; after the last failed attempt error 3346 names both files. 1 or 0.
+// CopyFileA; after the last failed attempt error IDS_COPY_FILE_FAILED names
+// both files. 1 or 0.
 int CopyFileRetry(const char* source, const char* target, BOOL failIfExists);
 // DeletePrinterDriverA; a driver that is not installed (1797) counts as
 // deleted. 1 or 0.

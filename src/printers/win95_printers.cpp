@@ -11,14 +11,15 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
+#include "common/path_helpers.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
+#include "common/windows_directories.h"
+#include "common/windows_version.h"
 #include "files/copy_engine.h"
-#include "files/directories.h"
 #include "printers/fax_printers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 const char kOldFaxPrinterName[] = "Telmora printer";
 const char kOldBarePrinterName[] = "Telmora";
@@ -72,8 +73,8 @@ struct FaxPrinterChoice {
     int isQvprin;
 };
 
-// The 3348 question about `label` after `file` could not be copied, with the
-// cursor put back first. 1 to go on.
+// The IDS_INSTALL_FAILED question about `label` after `file` could not be
+// copied, with the cursor put back first. 1 to go on.
 int AskAfterCopyFailure(const char* label, const char* file, HCURSOR previousCursor) {
     SetCursor(previousCursor);
     char reason[kReasonSize];
@@ -88,14 +89,17 @@ void DriverSourceDirectory(const char* distributionDirectory, const char* file,
     FindArchitectureFile(source, file);
 }
 
-int FileIsIn(const char* directory, const char* file) {
-    return CheckDirectory(directory, 0, file, nullptr, kReportSilent);
+// Copies a driver file into the SYSTEM directory by the date and size rule,
+// from the processor subdirectory when it lies there. 1 when done.
+int InstallDriverFile(const char* sourceDirectory, const char* file) {
+    return InstallFile(sourceDirectory, file, g_directories.system, nullptr, kAskReplace, kUseArchitecture,
+                       kAnyVersion, kAskAboutCopyFailure);
 }
 
 // Copies `file` into the SYSTEM directory; asks about `label` on failure.
 // 1 when copied or the user chose to go on.
 int CopyDriverFile(const char* sourceDirectory, const char* file, const char* label, HCURSOR previousCursor) {
-    if (InstallFile(sourceDirectory, file, g_systemDirectory, nullptr, 1, 1, 0, 0)) return 1;
+    if (InstallDriverFile(sourceDirectory, file)) return 1;
     return AskAfterCopyFailure(label, file, previousCursor);
 }
 
@@ -111,13 +115,15 @@ void WriteDriverSettings(const char* logArea) {
     WritePrivateProfileStringA("FaxBatch", "LibraryName", "QVPRNMRG.DLL", kDriverSettingsFile);
 }
 
-// Step 1: the fax printer's driver (and with QVPRIN.DRV its support files and
-// settings). 0 when the user chose not to go on.
+// Copies the fax printer's driver: QVPRIN.DRV with its support files and
+// settings where Windows 95 finds it on the share, else the older QVTL.DRV,
+// and notes in `choice` which printer that makes. 0 when the user chose not
+// to go on.
 int InstallFaxDriver(const char* distributionDirectory, const char* logArea, FaxPrinterChoice* choice,
                      HCURSOR previousCursor) {
     char source[kPathFieldSize];
     DriverSourceDirectory(distributionDirectory, kFaxDriverFile, source);
-    if (!IsWindows95() || !FileIsIn(source, kFaxDriverFile)) {
+    if (!IsWindows95() || !DirectoryHoldsFile(source, kFaxDriverFile)) {
         *choice = {kOldFaxPrinterName, kOldDriverName, 0};
         return CopyDriverFile(distributionDirectory, kOldDriverFile, kOldFaxPrinterName, previousCursor);
     }
@@ -132,28 +138,29 @@ int InstallFaxDriver(const char* distributionDirectory, const char* logArea, Fax
     return 1;
 }
 
-// Step 2: the Multisend driver, when the share has it. 0 when the user chose
-// not to go on; `*copied` tells whether the driver is in place.
+// Copies the Multisend driver on Windows 95 when the share has it. 0 when
+// the user chose not to go on; `*copied` tells whether the driver is in place.
 int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURSOR previousCursor) {
     *copied = 0;
     char source[kPathFieldSize];
     DriverSourceDirectory(distributionDirectory, kMultisendDriverFile95, source);
-    if (!IsWindows95() || !FileIsIn(source, kMultisendDriverFile95)) return 1;
-    if (InstallFile(source, kMultisendDriverFile95, g_systemDirectory, nullptr, 1, 1, 0, 0)) {
+    if (!IsWindows95() || !DirectoryHoldsFile(source, kMultisendDriverFile95)) return 1;
+    if (InstallDriverFile(source, kMultisendDriverFile95)) {
         *copied = 1;
         return 1;
     }
     return AskAfterCopyFailure(kMultisendPrinterName, kMultisendDriverFile95, previousCursor);
 }
 
-// Step 3: the driver files both drivers share, copied only when missing.
-// 1 when all are there; otherwise `*answer` is the operation's result.
+// Copies the driver files both drivers share, each only when the SYSTEM
+// directory lacks it. 1 when all are there; otherwise `*answer` is the
+// operation's result.
 int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCURSOR previousCursor) {
     for (const char* file : kSharedDriverFiles) {
-        if (FileIsIn(g_systemDirectory, file)) continue;
+        if (DirectoryHoldsFile(g_directories.system, file)) continue;
         char source[kPathFieldSize];
         DriverSourceDirectory(distributionDirectory, file, source);
-        if (!InstallFile(source, file, g_systemDirectory, nullptr, 1, 1, 0, 0)) {
+        if (!InstallDriverFile(source, file)) {
             *answer = AskAfterCopyFailure(kSharedFilesLabel, file, previousCursor);
             return 0;
         }
@@ -161,7 +168,8 @@ int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCU
     return 1;
 }
 
-// Step 6: the fax printer's entries, old names first deleted. 1 when every
+// Writes the fax printer's WIN.INI entries, its older names' entries deleted
+// first, and makes it the default printer again when it was. 1 when every
 // write succeeded.
 int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, const char* spoolPath,
                            int wasDefault) {
@@ -186,9 +194,9 @@ int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, con
     return ok;
 }
 
-// Step 7: the Multisend printer's entries. The default printer is rewritten
-// whenever it is the Multisend printer; the printer's own entries only when
-// its driver was copied. 1 when every write succeeded.
+// Writes the Multisend printer's WIN.INI entries. The default printer is
+// rewritten whenever it is the Multisend printer; the printer's own entries
+// only when its driver was copied. 1 when every write succeeded.
 int WriteMultisendEntries(int driverCopied) {
     char port[kSpoolPathSize];
     FormMultisendPort(port);
@@ -219,7 +227,7 @@ void FormSpoolPath(const char* logArea, char (&spoolPath)[kSpoolPathSize]) {
 }
 
 void FormFaxPort(const char* logArea, const char* spoolPath, char (&port)[kSpoolPathSize]) {
-    if (!IsWindowsNT() && text::EqualNoCase(logArea, g_windowsDirectory)) {
+    if (!IsWindowsNT() && text::EqualNoCase(logArea, g_directories.windows)) {
         text::Copy(port, kSpoolFileName);
     } else {
         text::Copy(port, spoolPath);
@@ -227,7 +235,7 @@ void FormFaxPort(const char* logArea, const char* spoolPath, char (&port)[kSpool
 }
 
 void FormMultisendPort(char (&port)[kSpoolPathSize]) {
-    text::Copy(port, g_windowsDirectory);
+    text::Copy(port, g_directories.windows);
     AddTrailingBackslash(port);
     text::Append(port, kSpoolFileName);
 }
@@ -289,7 +297,7 @@ int InstallWin95FaxPrinters(const char* distributionDirectory, const char* logAr
     ok &= WriteMultisendEntries(multisendCopied);
     ReportWinIniResult(ok);
 
-    // Posted twice.
+    // Every top-level window is told twice that WIN.INI changed.
     BroadcastWinIniChange();
     BroadcastWinIniChange();
 

@@ -24,7 +24,8 @@ struct CommandLineSwitches {
 using ConfigDirectoryCheck = int (*)(const char* directory, void* context);
 
 // Scans `commandLine` (the text after the program name) into `switches`.
-// Returns 0 when the whole line was accepted, otherwise the error id 3334,
-// 3335 or 3336 (switches then hold what was read before the error).
+// Returns 0 when the whole line was accepted, otherwise the error id
+// IDS_INVALID_DIRECTORY_SWITCH, IDS_INVALID_SWITCH or IDS_INVALID_PARAMETER
+// (switches then hold what was read before the error).
 int ScanCommandLine(const char* commandLine, CommandLineSwitches& switches,
                     ConfigDirectoryCheck check, void* context);

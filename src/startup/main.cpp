@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include "common/setup_context.h"
-#include "startup/main_window.h"
 #include "startup/startup.h"
 #include "ui/language.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 

@@ -1,12 +1,11 @@
 // The main window: a captionless strip across the bottom of the work area
 // that shows the program's icon, a title line and one progress line. It runs
-// the first command (the whole job happens inside that one message), keeps
-// the Program Manager conversation partner, and offers the periodic yield
-// that long file rewrites call.
+// the first command (the whole job happens inside that one message), hands
+// the DDE messages to the Program Manager conversation, and paints itself; placing it
+// and setting its lines is the progress display's (ui/progress_display.cpp).
 #include "startup/main_window.h"
 
 #include <dde.h>
-#include <sys/timeb.h>
 
 #include <cstring>
 #include <cwchar>
@@ -21,26 +20,9 @@
 #include "ui/strings.h"
 #include "workflow/workflow_driver.h"
 
-HWND g_ddePartner = reinterpret_cast<HWND>(-1);
-
 namespace {
 
-const char kProgramVersion[] = "6.00";
-const int kAnimationSteps = 10;
-const int kDisplayLimit = kDisplayLineSize - 2;  // 199 characters are shown
-const long kYieldIntervalMs = 250;
-const int kWorkAreaRectSize = 16;  // the size SystemParametersInfoA is told
 const char kMainFontFace[] = "Arial";
-
-// The time of the last yield; the first yield always looks at the queue.
-struct YieldClock {
-    int firstYield;
-    __time64_t seconds;
-    unsigned short milliseconds;
-};
-YieldClock s_yieldClock = {1, 0, 0};
-
-void ReleaseDdePartner() { g_ddePartner = reinterpret_cast<HWND>(-1); }
 
 void NotifyCtl3dColorChange() {
     typedef BOOL(WINAPI * ColorChangeProc)();
@@ -124,20 +106,6 @@ void DrawTextLines(HDC dc, int baseX, int baseY) {
     DrawLine(dc, x, 2 * baseY, g_setup.displayProgress);
 }
 
-void CopyDisplayLine(char (&line)[kDisplayLineSize], const char* text) {
-    text::CopyPrefix(line, text, kDisplayLimit);
-}
-
-void SetTitleLine() {
-    char title[101];
-    char format[kMessageSize];
-    char line[kMessageSize];
-    LoadLocalString(g_setup.appInstance, IDS_PROGRAM_TITLE, title);
-    LoadLocalString(g_setup.appInstance, IDS_TITLE_FORMAT, format);
-    text::Format(line, format, title, kProgramVersion);
-    SetDisplayLine(line, kDisplayTitle);
-}
-
 }  // namespace
 
 LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -158,7 +126,7 @@ LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND:
             return RunFirstCommand(window, message, wParam, lParam);
         case WM_DDE_TERMINATE:
-            ReleaseDdePartner();
+            AcceptDDETerminate();
             return 0;
         case WM_DDE_ACK:
             AcceptDDEAck(wParam, lParam);
@@ -166,46 +134,6 @@ LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-RECT MainWindowRect(RECT workArea, int iconHeight) {
-    workArea.top = workArea.bottom - 2 * iconHeight;
-    return workArea;
-}
-
-int ShowMainWindow(int showCommand) {
-    g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    RECT workArea;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, kWorkAreaRectSize, &workArea, 0)) {
-        workArea = {0, 0, g_setup.screenWidth, g_setup.screenHeight};
-    }
-    RECT r = MainWindowRect(workArea, GetSystemMetrics(SM_CYICON));
-    ShowWindow(g_setup.mainWindow, showCommand);
-
-    // Grow the window from the centre of its place in ten steps.
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
-    for (int step = 1; step <= kAnimationSteps; ++step) {
-        int w = width * step / kAnimationSteps;
-        int h = height * step / kAnimationSteps;
-        int x = width / 2 - w / 2 + r.left;
-        int y = height / 2 - h / 2 + r.top;
-        MoveWindow(g_setup.mainWindow, x, y, w, h, TRUE);
-        UpdateWindow(g_setup.mainWindow);
-    }
-    SetTitleLine();
-    return 1;
-}
-
-void SetDisplayLine(const char* text, int mode) {
-    if (mode == kDisplayProgress || mode == kDisplayBoth) CopyDisplayLine(g_setup.displayProgress, text);
-    if (mode == kDisplayTitle || mode == kDisplayBoth) CopyDisplayLine(g_setup.displayTitle, text);
-    // A hidden window (a quiet run before its first question) has nothing on
-    // the screen to repaint; showing it paints the lines as they are then.
-    if (!IsWindowVisible(g_setup.mainWindow)) return;
-    InvalidateRect(g_setup.mainWindow, nullptr, TRUE);
-    UpdateWindow(g_setup.mainWindow);
 }
 
 void PaintMainWindow(HWND window, PAINTSTRUCT* paintStruct) {
@@ -236,22 +164,4 @@ void PaintMainWindow(HWND window, PAINTSTRUCT* paintStruct) {
     DrawTextLines(dc, baseX, baseY);
 
     if (previousFont) SelectObject(dc, previousFont);
-}
-
-int YieldToWindows(int force) {
-    struct __timeb64 now;
-    if (s_yieldClock.firstYield) {
-        s_yieldClock.firstYield = 0;
-    } else if (!force) {
-        _ftime64(&now);
-        long elapsed = static_cast<long>(now.time - s_yieldClock.seconds) * 1000L +
-                       (static_cast<long>(now.millitm) - static_cast<long>(s_yieldClock.milliseconds));
-        if (elapsed >= 0 && elapsed < kYieldIntervalMs) return 0;
-    }
-    MSG msg;
-    PeekMessageA(&msg, g_setup.mainWindow, WM_QUIT, WM_QUIT, PM_NOREMOVE);
-    _ftime64(&now);
-    s_yieldClock.seconds = now.time;
-    s_yieldClock.milliseconds = now.millitm;
-    return 0;
 }

@@ -1,24 +1,10 @@
 // The main window: a captionless strip at the bottom of the work area with the
-// program's icon, a title line and one progress line.
+// program's icon, a title line and one progress line. Its procedure runs the
+// first command and hands the DDE messages to the Program Manager
+// conversation; the lines it paints are set through ui/progress_display.h.
 #pragma once
 
 #include <windows.h>
 
-enum DisplayLineMode : int {
-    kDisplayProgress = 1,
-    kDisplayBoth = 2,
-    kDisplayTitle = 3,
-};
-
 LRESULT CALLBACK InstallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-int ShowMainWindow(int showCommand);
-void SetDisplayLine(const char* text, int mode);
 void PaintMainWindow(HWND window, PAINTSTRUCT* paintStruct);
-int YieldToWindows(int force);
-
-// The rectangle the window ends up in: the bottom of `workArea`, two icons high.
-RECT MainWindowRect(RECT workArea, int iconHeight);
-
-// The DDE conversation partner kept for the Program Manager conversation;
-// (HWND)-1 when there is none.
-extern HWND g_ddePartner;

@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
 #include "files/directories.h"
 #include "startup/command_line.h"
 #include "startup/startup.h"
@@ -26,7 +27,7 @@ enum : std::size_t { kOwnDirectoryLimit = 256 };  // the directory part must be 
 
 // The /I directory must exist and hold TELMORA.INI; the check warns itself.
 int ConfigDirectoryHoldsConfigFile(const char* directory, void* /*context*/) {
-    return CheckDirectory(directory, 0, kConfigFileName, nullptr, kReportWarning);
+    return CheckDirectory(directory, kDirectoryMustExist, kConfigFileName, nullptr, kReportWarning);
 }
 
 void ClearSwitchFields() {
@@ -109,9 +110,9 @@ int FindSetupDirectory() {
     GetOwnDirectory(directory);
     AddTrailingBackslash(directory);
 
-    if (!CheckDirectory(directory, 0, kProgramFileName, nullptr, kReportSilent)) return 1;
+    if (!DirectoryHoldsFile(directory, kProgramFileName)) return 1;
     if (!CutToParent(directory)) return 1;
-    if (CheckDirectory(directory, 0, kLauncherFileName, nullptr, kReportSilent)) {
+    if (DirectoryHoldsFile(directory, kLauncherFileName)) {
         text::Copy(g_setup.setupDirectory, directory);
     }
     return 1;

@@ -4,10 +4,11 @@
 
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/windows_version.h"
 #include "startup/main_window.h"
 #include "startup/startup.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 const char kMainWindowClass[] = "TelmoraInstall";
 const char kMainWindowTitle[] = "Telmora Installation";

@@ -13,16 +13,20 @@
 #include <cstring>
 
 #include "common/setup_context.h"
+#include "common/windows_version.h"
 #include "ui/language.h"
 #include "ui/strings.h"
-#include "workflow/windows_version.h"
+#include "ui/ui_state.h"
 
-namespace {
-
+// The record of the dialog being started is g_ui.pendingDialogStart.
+// DialogStart unwraps only that one, so a dialog created elsewhere keeps its
+// lParam, and RunDialog frees a record that no WM_INITDIALOG took.
 struct DialogStartRecord {
     const wchar_t* captionOverride;  // UTF-16 title, or null
     LPARAM userParam;
 };
+
+namespace {
 
 const INT_PTR kNoDialog = -1;
 const int kCaptionFont = 1;
@@ -33,11 +37,6 @@ const int kCaptionFont = 1;
 const std::size_t kClassicMenuOffset = 18;
 const std::size_t kClassicTitleOffset = 22;
 const WORD kExtendedTemplateSignature = 0xFFFF;
-
-// The record of the dialog being started. DialogStart unwraps only this one,
-// so a dialog created elsewhere keeps its lParam, and RunDialog frees a
-// record that no WM_INITDIALOG took.
-DialogStartRecord* g_pendingRecord = nullptr;
 
 // The title of the program's own classic template `name`, or null.
 const wchar_t* OwnTemplateTitle(HINSTANCE instance, const char* name) {
@@ -70,7 +69,7 @@ INT_PTR Run(HINSTANCE module, const char* name, HWND owner, DLGPROC procedure, L
 
 // The record while no dialog has taken it yet, else the caller's parameter.
 LPARAM StartParam(DialogStartRecord* record, LPARAM param) {
-    return record && record == g_pendingRecord ? reinterpret_cast<LPARAM>(record) : param;
+    return record && record == g_ui.pendingDialogStart ? reinterpret_cast<LPARAM>(record) : param;
 }
 
 INT_PTR RunWithRecord(HINSTANCE instance, const char* name, HWND owner, DLGPROC procedure,
@@ -93,24 +92,34 @@ INT_PTR RunDialog(HINSTANCE instance, const char* name, HWND owner, DLGPROC proc
     DialogStartRecord* record = static_cast<DialogStartRecord*>(std::calloc(1, sizeof(DialogStartRecord)));
     if (record) record->userParam = param;
 
-    DialogStartRecord* outer = g_pendingRecord;
-    g_pendingRecord = record;
+    DialogStartRecord* outer = g_ui.pendingDialogStart;
+    g_ui.pendingDialogStart = record;
     INT_PTR result = RunWithRecord(instance, name, owner, procedure, record, param);
-    if (g_pendingRecord == record) std::free(record);  // no dialog got as far as WM_INITDIALOG
-    g_pendingRecord = outer;
+    if (g_ui.pendingDialogStart == record) std::free(record);  // no dialog got as far as WM_INITDIALOG
+    g_ui.pendingDialogStart = outer;
     return result;
 }
 
 int DialogStart(HWND dialog, WPARAM, LPARAM* lParamSlot) {
     if (!lParamSlot || *lParamSlot == 0) return 1;
     DialogStartRecord* record = reinterpret_cast<DialogStartRecord*>(*lParamSlot);
-    if (record != g_pendingRecord || IsBadReadPtr(record, sizeof(DialogStartRecord))) return 1;
+    if (record != g_ui.pendingDialogStart || IsBadReadPtr(record, sizeof(DialogStartRecord))) return 1;
 
     if (record->captionOverride) SetWindowTextW(dialog, record->captionOverride);
     *lParamSlot = record->userParam;
     std::free(record);
-    g_pendingRecord = nullptr;
+    g_ui.pendingDialogStart = nullptr;
     return 1;
+}
+
+INT_PTR RunDialogSteps(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, const DialogSteps& steps) {
+    if (message == WM_INITDIALOG) {
+        DialogCommonStart(dialog, wParam, &lParam);
+        return steps.start(dialog);
+    }
+    if (message != WM_COMMAND) return FALSE;
+    steps.command(dialog, LOWORD(wParam));
+    return TRUE;
 }
 
 void DialogCommonStart(HWND dialog, WPARAM wParam, LPARAM* lParamSlot) {

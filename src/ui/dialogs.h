@@ -12,3 +12,16 @@ int DialogStart(HWND dialog, WPARAM wParam, LPARAM* lParamSlot);
 
 // The common start of every dialog: DialogStart, then centring on the screen.
 void DialogCommonStart(HWND dialog, WPARAM wParam, LPARAM* lParamSlot);
+
+// What a dialog of the program does beyond the common start: `start` on
+// WM_INITDIALOG returns TRUE to let the dialog manager set the focus (FALSE
+// when it set the focus itself); `command` takes each WM_COMMAND's control id.
+struct DialogSteps {
+    BOOL (*start)(HWND dialog);
+    void (*command)(HWND dialog, int id);
+};
+
+// The dialog procedure every dialog of the program follows: WM_INITDIALOG
+// runs DialogCommonStart and `steps.start`, WM_COMMAND runs `steps.command`
+// and is handled; any other message is left to the dialog manager.
+INT_PTR RunDialogSteps(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, const DialogSteps& steps);

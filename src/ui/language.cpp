@@ -13,8 +13,8 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/windows_version.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 
 namespace {
 

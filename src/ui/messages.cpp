@@ -12,7 +12,7 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "startup/main_window.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 

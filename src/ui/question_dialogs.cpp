@@ -11,18 +11,19 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "files/language_list.h"
-#include "startup/main_window.h"
 #include "ui/dialogs.h"
+#include "ui/language_list.h"
 #include "ui/messages.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
+#include "ui/ui_state.h"
 
 namespace {
 
 const int kNetworkLabelSize = 80;
-const int kNamedNetworks = 3;
 const char kNetworkNameOpen[] = " (";
 const char kNetworkNameClose[] = ")";
 const std::size_t kNetworkNameFrame = sizeof(kNetworkNameOpen) - 1 + sizeof(kNetworkNameClose) - 1;
@@ -41,29 +42,27 @@ const NetworkButton kNetworkButtons[] = {
     {IDC_NETWORK_NONE, kNetworkOther},
 };
 
-// The parameters of the question being asked.
-struct QuestionState {
-    const char* defaultText;  // text or language code offered
-    char* answer;             // text answer, answerSize bytes
-    int answerSize;
-    int defaultYes;
-    unsigned short networkChoice;
-    unsigned short* networkAnswer;
-    const char* networkNames[kNamedNetworks];
-    const char* const* lines;  // replace question, ended by null
-};
-QuestionState s_question = {};
 
 INT_PTR RunQuestion(const char* name, DLGPROC procedure, const QuestionState& question) {
-    s_question = question;
+    g_ui.question = question;
     if (g_setup.quietSwitch) ShowMainWindow(SW_SHOW);
     INT_PTR end = RunDialog(g_setup.appInstance, name, g_setup.mainWindow, procedure, 0);
-    s_question = QuestionState();
+    g_ui.question = QuestionState();
     return end;
 }
 
 // The result of a question answered with OK.
 int Answered(INT_PTR end) { return end == kQuestionAnswered ? 1 : 0; }
+
+// A question of template `name` run by `procedure` whose answer is a text
+// in answer[0..size), with `defaultText` offered.
+int AskForText(const char* name, DLGPROC procedure, const char* defaultText, char* answer, int size) {
+    QuestionState question = {};
+    question.defaultText = defaultText;
+    question.answer = answer;
+    question.answerSize = size;
+    return Answered(RunQuestion(name, procedure, question));
+}
 
 // The result of a yes/no question; `answer` is 1 only for Yes.
 int YesNoAnswered(INT_PTR end, int& answer) {
@@ -120,20 +119,36 @@ unsigned short NetworkAnswerOf(int id) {
     return 0;
 }
 
-void StartNetworkBox(HWND dialog) {
+BOOL StartNetworkBox(HWND dialog) {
     char notConfigured[kMessageSize];
     LoadLocalString(g_setup.appInstance, IDS_NOT_CONFIGURED, notConfigured);
     for (int i = 0; i < kNamedNetworks; ++i) {
-        LabelNetworkButton(dialog, kNetworkButtons[i].buttonId, s_question.networkNames[i], notConfigured);
+        LabelNetworkButton(dialog, kNetworkButtons[i].buttonId, g_ui.question.networkNames[i], notConfigured);
     }
-    CheckNetworkButtons(dialog, s_question.networkChoice);
+    CheckNetworkButtons(dialog, g_ui.question.networkChoice);
+    return TRUE;
+}
+
+// A radio button checks its network; OK answers with the checked one.
+void NetworkCommand(HWND dialog, int id) {
+    unsigned short choice = NetworkAnswerOf(id);
+    if (choice != 0) {
+        g_ui.question.networkChoice = choice;
+        CheckNetworkButtons(dialog, choice);
+    } else if (id == IDOK) {
+        if (g_ui.question.networkAnswer) *g_ui.question.networkAnswer = g_ui.question.networkChoice;
+        EndDialog(dialog, kQuestionAnswered);
+    } else {
+        ConfirmAbort(dialog, id);
+    }
 }
 
 // Yes or No as the default button, with the focus on it.
-void StartYesNo(HWND dialog) {
-    int button = s_question.defaultYes ? IDC_ANSWER_YES : IDC_ANSWER_NO;
+BOOL StartYesNo(HWND dialog) {
+    int button = g_ui.question.defaultYes ? IDC_ANSWER_YES : IDC_ANSWER_NO;
     SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(button), 0);
     SetFocus(GetDlgItem(dialog, button));
+    return FALSE;  // the focus is set
 }
 
 void YesNoCommand(HWND dialog, int id) {
@@ -146,10 +161,25 @@ void YesNoCommand(HWND dialog, int id) {
     }
 }
 
-void ShowReplaceLines(HWND dialog) {
-    const char* const* lines = s_question.lines;
+BOOL StartReplaceBox(HWND dialog) {
+    const char* const* lines = g_ui.question.lines;
     for (int i = 0; lines && i < kReplaceLineCount && lines[i]; ++i)
         SetDialogText(dialog, IDC_TEXT_LINE1 + i, lines[i]);
+    return StartYesNo(dialog);
+}
+
+BOOL StartPathBox(HWND dialog) {
+    SetDialogText(dialog, IDC_PATH_EDIT, g_ui.question.defaultText ? g_ui.question.defaultText : "");
+    return TRUE;  // the dialog manager focuses the edit field and selects its text
+}
+
+void ReadPathAnswer(HWND dialog) {
+    GetDialogText(dialog, IDC_PATH_EDIT, g_ui.question.answer, g_ui.question.answerSize);
+}
+
+BOOL StartLanguageBox(HWND dialog) {
+    FillLanguageList(dialog, g_ui.question.defaultText);
+    return TRUE;
 }
 
 // The chosen entry of the language list: a language's code, or the entry.
@@ -158,9 +188,23 @@ void ReadLanguageAnswer(HWND dialog) {
     chosen[0] = '\0';
     GetWindowTextA(GetDlgItem(dialog, IDC_LANGUAGE_LIST), chosen, kLanguageNameSize);
     const LanguageEntry* language = FindLanguageByName(chosen);
-    text::CopyInto(s_question.answer, static_cast<std::size_t>(s_question.answerSize),
+    text::CopyInto(g_ui.question.answer, static_cast<std::size_t>(g_ui.question.answerSize),
                    language ? language->code : chosen);
 }
+
+// OK ends the question with the answer `readAnswer` takes from the dialog.
+void AnswerCommand(HWND dialog, int id, void (*readAnswer)(HWND)) {
+    if (id == IDOK) {
+        readAnswer(dialog);
+        EndDialog(dialog, kQuestionAnswered);
+    } else {
+        ConfirmAbort(dialog, id);
+    }
+}
+
+void PathCommand(HWND dialog, int id) { AnswerCommand(dialog, id, ReadPathAnswer); }
+
+void LanguageCommand(HWND dialog, int id) { AnswerCommand(dialog, id, ReadLanguageAnswer); }
 
 }  // namespace
 
@@ -170,20 +214,25 @@ int AskPath(const char* name, const char* defaultText, char* answer, int size) {
     return answered;
 }
 
+int AskDirectory(const char* name, const char* proposal, ProposalCase proposalCase, char* target,
+                 std::size_t size) {
+    char shown[kPathAnswerSize];
+    text::Copy(shown, proposal);
+    if (proposalCase == kProposalUpperCase) text::UpperCase(shown);
+    RemoveTrailingBackslash(shown);
+    int answerSize = size < static_cast<std::size_t>(kPathAnswerSize) ? static_cast<int>(size) : kPathAnswerSize;
+    if (!AskPath(name, shown, target, answerSize)) return 0;
+    AddTrailingBackslash(target, size);
+    text::UpperCase(target);
+    return 1;
+}
+
 int AskText(const char* name, const char* defaultText, char* answer, int size) {
-    QuestionState question = {};
-    question.defaultText = defaultText;
-    question.answer = answer;
-    question.answerSize = size;
-    return Answered(RunQuestion(name, PathDlgBox, question));
+    return AskForText(name, PathDlgBox, defaultText, answer, size);
 }
 
 int AskLanguage(const char* name, const char* defaultCode, char* answer, int size) {
-    QuestionState question = {};
-    question.defaultText = defaultCode;
-    question.answer = answer;
-    question.answerSize = size;
-    return Answered(RunQuestion(name, LanguageDlgBox, question));
+    return AskForText(name, LanguageDlgBox, defaultCode, answer, size);
 }
 
 int AskNetwork(unsigned short choice, unsigned short& answer, const char* primaryName, const char* secondName,
@@ -212,82 +261,21 @@ int AskReplace(const char* const* lines, int defaultYes, int& answer) {
 }
 
 INT_PTR CALLBACK PathDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        SetDialogText(dialog, IDC_PATH_EDIT, s_question.defaultText ? s_question.defaultText : "");
-        return TRUE;  // the dialog manager focuses the edit field and selects its text
-    }
-    if (message != WM_COMMAND) return FALSE;
-
-    int id = LOWORD(wParam);
-    if (id == IDOK) {
-        GetDialogText(dialog, IDC_PATH_EDIT, s_question.answer, s_question.answerSize);
-        EndDialog(dialog, kQuestionAnswered);
-    } else {
-        ConfirmAbort(dialog, id);
-    }
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartPathBox, PathCommand});
 }
 
 INT_PTR CALLBACK LanguageDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        FillLanguageList(dialog, s_question.defaultText);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-
-    int id = LOWORD(wParam);
-    if (id == IDOK) {
-        ReadLanguageAnswer(dialog);
-        EndDialog(dialog, kQuestionAnswered);
-    } else {
-        ConfirmAbort(dialog, id);
-    }
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartLanguageBox, LanguageCommand});
 }
 
 INT_PTR CALLBACK NetworkDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        StartNetworkBox(dialog);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-
-    int id = LOWORD(wParam);
-    unsigned short choice = NetworkAnswerOf(id);
-    if (choice != 0) {
-        s_question.networkChoice = choice;
-        CheckNetworkButtons(dialog, choice);
-    } else if (id == IDOK) {
-        if (s_question.networkAnswer) *s_question.networkAnswer = s_question.networkChoice;
-        EndDialog(dialog, kQuestionAnswered);
-    } else {
-        ConfirmAbort(dialog, id);
-    }
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartNetworkBox, NetworkCommand});
 }
 
 INT_PTR CALLBACK BoolDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        StartYesNo(dialog);
-        return FALSE;  // the focus is set
-    }
-    if (message != WM_COMMAND) return FALSE;
-    YesNoCommand(dialog, LOWORD(wParam));
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartYesNo, YesNoCommand});
 }
 
 INT_PTR CALLBACK ReplaceDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        ShowReplaceLines(dialog);
-        StartYesNo(dialog);
-        return FALSE;  // the focus is set
-    }
-    if (message != WM_COMMAND) return FALSE;
-    YesNoCommand(dialog, LOWORD(wParam));
-    return TRUE;
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartReplaceBox, YesNoCommand});
 }

@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "config/client_settings.h"  // the field widths of the answers
+#include "common/client_settings.h"  // the field widths of the answers
 
 // The values a question dialog ends with.
 enum QuestionEnd : int {
@@ -23,6 +23,13 @@ enum QuestionEnd : int {
 
 enum : int {
     kReplaceLineCount = 6,  // text lines of the replace question
+    kPathAnswerSize = 257,  // a path answer: 256 characters
+};
+
+// How AskDirectory proposes the directory it asks for.
+enum ProposalCase : int {
+    kProposalAsHeld,
+    kProposalUpperCase,
 };
 
 // Template `name` (mixed case, e.g. "PathDistribDir") with an edit field
@@ -30,6 +37,19 @@ enum : int {
 // AskPath then removes trailing blanks from `answer`, also after an abort.
 int AskPath(const char* name, const char* defaultText, char* answer, int size);
 int AskText(const char* name, const char* defaultText, char* answer, int size);
+
+// AskPath for a directory field target[0..size): proposes `proposal` (which
+// may be `target` itself) without its trailing backslash, upper-cased with
+// kProposalUpperCase; the answer, at most 256 characters and never more than
+// the field holds, is stored upper case with a trailing backslash (cut to the
+// field). After an abort `target` keeps its text but for trailing blanks.
+int AskDirectory(const char* name, const char* proposal, ProposalCase proposalCase, char* target,
+                 std::size_t size);
+
+template <std::size_t N>
+inline int AskDirectory(const char* name, const char* proposal, ProposalCase proposalCase, char (&target)[N]) {
+    return AskDirectory(name, proposal, proposalCase, target, N);
+}
 
 // The language list of template `name`, with `defaultCode` selected. The
 // answer is the chosen language's code, or the entry itself when the
@@ -44,7 +64,14 @@ int AskLanguage(const char* name, const char* defaultCode, char* answer, int siz
 int AskNetwork(unsigned short choice, unsigned short& answer, const char* primaryName, const char* secondName,
                const char* thirdName);
 
-// A yes/no template; `answer` becomes 1 for Yes, 0 otherwise.
+// The default button of a yes/no or replace question.
+enum : int {
+    kProposeNo = 0,
+    kProposeYes = 1,
+};
+
+// A yes/no template with kProposeYes or kProposeNo; `answer` becomes 1 for
+// Yes, 0 otherwise.
 int AskYesNo(const char* name, int defaultYes, int& answer);
 
 // The replace question with up to six text lines, the list ended by null.

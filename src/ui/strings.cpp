@@ -12,15 +12,13 @@
 #include <cwchar>
 
 #include "common/setup_context.h"
-#include "workflow/windows_version.h"
+#include "common/windows_version.h"
+#include "ui/ui_state.h"
 
 namespace {
 
 const std::size_t kBytesPerUnit = sizeof(wchar_t);
 const std::size_t kInlineBytes = WideText::kInlineUnits * kBytesPerUnit;  // 1026
-
-// The one conversion buffer behind ToWide.
-WideText g_wideText;
 
 // Converts `text` under the current locale into target[0..units), at most
 // units - 1 characters, and always terminates it. The target is cleared
@@ -103,13 +101,13 @@ int LoadLocalString(HINSTANCE instance, UINT id, char* buffer, int size) {
 
 const wchar_t* ToWide(const char* text) {
     if (!text) {
-        g_wideText.Release();
-        g_wideText.inlineUnits[0] = L'\0';
-        return g_wideText.Data();
+        g_ui.wideText.Release();
+        g_ui.wideText.inlineUnits[0] = L'\0';
+        return g_ui.wideText.Data();
     }
     std::size_t length = std::strlen(text);
-    wchar_t* units = g_wideText.Reserve((length + 1) * kBytesPerUnit + 2);
-    LocaleToWide(units, Smaller(length + 1, g_wideText.capacity), text);
+    wchar_t* units = g_ui.wideText.Reserve((length + 1) * kBytesPerUnit + 2);
+    LocaleToWide(units, Smaller(length + 1, g_ui.wideText.capacity), text);
     return units;
 }
 

@@ -1,10 +1,11 @@
 // Finding the directory of TELMORA.INI: the /I directory, the search list,
-// the Windows directory for a new installation, or the user's answer.
+// the Windows directory for a new installation, or the user's answer; and the
+// system area the configuration there names.
 #include "workflow/config_location.h"
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/server_areas.h"
 #include "files/directories.h"
 #include "ui/messages.h"
@@ -15,7 +16,7 @@ namespace {
 const char kConfigFileName[] = "TELMORA.INI";
 
 int HoldsConfigFile(int reportMode) {
-    return CheckDirectory(g_setup.configDirectory, 0, kConfigFileName, nullptr, reportMode);
+    return CheckDirectory(g_setup.configDirectory, kDirectoryMustExist, kConfigFileName, nullptr, reportMode);
 }
 
 }  // namespace
@@ -25,17 +26,25 @@ int LocateConfigFile(int create) {
         if (FindConfigFile(g_setup.configDirectory) != 0) {
             // A new installation makes its TELMORA.INI in the Windows directory without asking.
             if (create) {
-                text::Copy(g_setup.configDirectory, g_windowsDirectory);
+                text::Copy(g_setup.configDirectory, g_directories.windows);
             } else {
                 g_setup.configDirectory[0] = '\0';
             }
         }
     }
     while (g_setup.configDirectory[0] == '\0') {
-        text::Copy(g_setup.configDirectory, g_windowsDirectory);
-        if (!AskConfigDirectory(g_setup.configDirectory, 0)) return 0;
+        text::Copy(g_setup.configDirectory, g_directories.windows);
+        if (!AskConfigDirectory(g_setup.configDirectory, kConfigFileExists)) return 0;
         if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
     }
     ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);
+    return 1;
+}
+
+int ConfiguredSystemArea(char* systemArea) {
+    if (!LocateConfigFile(kLocateForInstall)) return 0;
+    ClientSettings settings = {};
+    if (!ReadConfigFile(g_setup.configDirectory, &settings, kReadNormal)) return 0;
+    text::CopyInto(systemArea, kPathFieldSize, settings.systemArea);
     return 1;
 }

@@ -1,4 +1,5 @@
-// Finding the directory of TELMORA.INI for a workflow.
+// Finding the directory of TELMORA.INI for a workflow, and the system area of
+// the configuration found there.
 #pragma once
 
 enum : int {
@@ -12,3 +13,9 @@ enum : int {
 // found, otherwise the user is asked until a directory holds the file.
 // Returns 1, or 0 when the user chose Abort.
 int LocateConfigFile(int create);
+
+// The system area of the configuration in use, for the copy engine
+// (SetSystemAreaSource): LocateConfigFile as for an install, then the file
+// read into `systemArea` (kPathFieldSize bytes); empty when the file names
+// none. 0 when the configuration cannot be located or read.
+int ConfiguredSystemArea(char* systemArea);

@@ -10,28 +10,22 @@
 #include "autoexec/autoexec_editor.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
-#include "config/path_helpers.h"
+#include "config/config_file.h"
 #include "config/server_areas.h"
 #include "desktop/registry_entries.h"
 #include "files/directories.h"
 #include "files/language_files.h"
-#include "files/program_files.h"
+#include "ui/language_table.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "workflow/config_location.h"
 #include "workflow/notebook_config.h"
+#include "workflow/program_files.h"
 
 namespace {
 
 const char kWriteTestFile[] = "INSTALL.TMP";
-const char kEnglish[] = "ENG";
-const int kPathAnswerSize = 257;  // room for 256 characters
-const int kCreateDirectory = 1;
-const int kWithoutProgmanQuestion = 0;
-const int kWithProgmanQuestion = 1;
-const int kOverExistingPrinters = 1;
 
 // The two records a workflow works on: the workstation being changed and,
 // when the configuration has a second workstation section, the notebook's.
@@ -49,31 +43,9 @@ int ReadExistingConfig(ConfigPair& config) {
     return 1;
 }
 
-enum ProposalCase : int { kProposalAsHeld, kProposalUpperCase };
-
-// A directory question on `target` (room for `size` bytes): the current
-// value without its trailing backslash is proposed; the answer is stored
-// upper case with a trailing backslash.
-int AskDirectoryAnswer(const char* dialog, ProposalCase proposalCase, char* target, std::size_t size) {
-    char proposal[kPathAnswerSize];
-    text::Copy(proposal, target);
-    if (proposalCase == kProposalUpperCase) text::UpperCase(proposal);
-    RemoveTrailingBackslash(proposal);
-    int answerSize = size < static_cast<std::size_t>(kPathAnswerSize) ? static_cast<int>(size) : kPathAnswerSize;
-    if (!AskPath(dialog, proposal, target, answerSize)) return 0;
-    AddTrailingBackslash(target, size);
-    text::UpperCase(target);
-    return 1;
-}
-
-template <std::size_t N>
-int AskDirectoryAnswer(const char* dialog, ProposalCase proposalCase, char (&target)[N]) {
-    return AskDirectoryAnswer(dialog, proposalCase, target, N);
-}
-
 // A language without a library on the share is installed as English.
 int InstallClientLanguage(ClientSettings& settings) {
-    if (GetLanguageLibraryKind(settings.language) == kLanguageLibraryNone) text::Copy(settings.language, kEnglish);
+    if (GetLanguageLibraryKind(settings.language) == kLanguageLibraryNone) text::Copy(settings.language, kEnglishCode);
     return InstallLanguageFiles(settings.language);
 }
 
@@ -82,7 +54,7 @@ int InstallClientLanguage(ClientSettings& settings) {
 int ReinstallPrograms(ClientSettings& settings) {
     if (!InstallClientLanguage(settings)) return 0;
     return InstallProgramFiles(g_setup.setupDirectory, settings.programDir, settings.logArea, settings.language,
-                               kOverExistingPrinters);
+                               kKeepPrinters);
 }
 
 // The log area question, asked again until the directory exists (it is
@@ -98,7 +70,7 @@ int AskUsableLogArea(ClientSettings& settings) {
 // (created when missing) and takes a file, or the user ignores the failure.
 int AskUsableProgramDir(ClientSettings& settings) {
     do {
-        if (!AskDirectoryAnswer(IDD_PATH_PROG_AREA, kProposalUpperCase, settings.programDir)) return 0;
+        if (!AskDirectory(IDD_PATH_PROG_AREA, settings.programDir, kProposalUpperCase, settings.programDir)) return 0;
     } while (!CheckDirectory(settings.programDir, kCreateDirectory, nullptr, kWriteTestFile, kReportAskIgnore));
     return 1;
 }
@@ -115,7 +87,7 @@ int MovePrinters(const ClientSettings& settings, const char* oldLogArea, HCURSOR
 int ChangeLanguage(ClientSettings& settings, const char* oldLanguage) {
     if (text::EqualNoCase(settings.language, oldLanguage)) return 1;
     int kind = GetLanguageLibraryKind(settings.language);
-    if (kind == kLanguageLibraryNone) text::Copy(settings.language, kEnglish);
+    if (kind == kLanguageLibraryNone) text::Copy(settings.language, kEnglishCode);
     if (!InstallLanguageFiles(settings.language)) return 0;
     return InstallSharedLibraries(g_setup.setupDirectory, settings.programDir, kind != kLanguageLibrary16);
 }
@@ -156,10 +128,12 @@ int CopyPrograms() {
     if (!ReadExistingConfig(config)) return 0;
     ClientSettings& settings = config.settings;
 
-    if (!AskDirectoryAnswer(IDD_PATH_DISTRIB_DIR, kProposalAsHeld, g_setup.setupDirectory)) return 0;
+    if (!AskDirectory(IDD_PATH_DISTRIB_DIR, g_setup.setupDirectory, kProposalAsHeld, g_setup.setupDirectory)) {
+        return 0;
+    }
     // The client ran from the distribution directory itself: propose a directory of its own.
     if (text::EqualNoCase(g_setup.setupDirectory, settings.programDir)) {
-        text::Copy(settings.programDir, g_windowsDirectory);
+        text::Copy(settings.programDir, g_directories.windows);
     }
     if (!AskUsableProgramDir(settings)) return 0;
 

@@ -10,30 +10,29 @@
 #include "autoexec/autoexec_editor.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/server_areas.h"
 #include "files/directories.h"
 #include "files/language_files.h"
-#include "files/program_files.h"
+#include "ui/language_table.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "workflow/config_location.h"
 #include "workflow/leftover_files.h"
 #include "workflow/notebook_config.h"
+#include "workflow/program_files.h"
 
 namespace {
 
 const char kRequestWriteTest[] = "INSTALL.TMP";
 const char kSetupIniFile[] = "Q-DB\\SETUP.INI";
 const char kNotebookMarkFile[] = "Q-DB\\NOTEBOOK.DAT";
-const char kNotebookUser[] = "NOTEBOOK";
-const char kEnglish[] = "ENG";
 
 // The server's areas are usable when the request area takes a file and the
 // system area holds the setup data (each failure may be ignored by the user).
 int ServerAreasPass(const ClientSettings& settings) {
-    return CheckDirectory(settings.requestArea, 0, nullptr, kRequestWriteTest, kReportAskIgnore) &&
-           CheckDirectory(settings.systemArea, 0, kSetupIniFile, nullptr, kReportAskIgnore);
+    return CheckDirectory(settings.requestArea, kDirectoryMustExist, nullptr, kRequestWriteTest, kReportAskIgnore) &&
+           CheckDirectory(settings.systemArea, kDirectoryMustExist, kSetupIniFile, nullptr, kReportAskIgnore);
 }
 
 int IsNotebookServer(const ClientSettings& settings) {
@@ -86,10 +85,7 @@ int AskServers(ClientSettings& working, ClientSettings& notebook, ClientSettings
 // the network server's areas, the notebook record becomes the second section.
 void SplitNotebookConfig(ClientSettings& working, ClientSettings& notebook, const ClientSettings& network) {
     notebook = working;
-    text::Copy(working.serverBaseDir, network.serverBaseDir);
-    text::Copy(working.userArea, network.userArea);
-    text::Copy(working.requestArea, network.requestArea);
-    text::Copy(working.systemArea, network.systemArea);
+    CopyServerAreas(&working, network);
     text::Copy(notebook.defaultUser, kNotebookUser);
     notebook.multiWorkstation = 1;
 }
@@ -107,9 +103,10 @@ int InstallFiles(ClientSettings& working) {
     if (!g_setup.demoSwitch && working.network == kNetworkOther) {
         if (!AskDefaultUser(working.network, working.defaultUser)) return 0;
     }
-    if (!GetLanguageLibraryKind(working.language)) text::Copy(working.language, kEnglish);
+    if (!GetLanguageLibraryKind(working.language)) text::Copy(working.language, kEnglishCode);
     if (!InstallLanguageFiles(working.language)) return 0;
-    return InstallProgramFiles(g_setup.setupDirectory, working.programDir, working.logArea, working.language, 0);
+    return InstallProgramFiles(g_setup.setupDirectory, working.programDir, working.logArea, working.language,
+                               kReplacePrinters);
 }
 
 }  // namespace
@@ -126,14 +123,14 @@ int InstallClient() {
     if (!PrepareSettings(working)) return 0;
     if (!AskServers(working, notebook, network)) return 0;
 
-    text::Copy(working.programDir, g_windowsDirectory);
+    text::Copy(working.programDir, g_directories.windows);
     if (g_setup.serverSwitch || g_setup.setupDirectory[0] == '\0') {
         text::Copy(g_setup.setupDirectory, working.systemArea);
     }
     if (!InstallFiles(working)) return 0;
 
     if (g_setup.netBaseDirSwitch) SplitNotebookConfig(working, notebook, network);
-    FinishClientSetup(&working, g_setup.netBaseDirSwitch ? &notebook : nullptr, 0);
+    FinishClientSetup(&working, g_setup.netBaseDirSwitch ? &notebook : nullptr, kWithoutProgmanQuestion);
     if (!UpdateStartupFile(working.useTsr, working.programDir)) return 0;
     ShowInstallCompleted();
     return 1;

@@ -3,9 +3,8 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "files/program_files.h"
-
-namespace {
+#include "config/config_file.h"
+#include "workflow/program_files.h"
 
 const char kNotebookUser[] = "NOTEBOOK";
 
@@ -15,8 +14,6 @@ void CopyServerAreas(ClientSettings* to, const ClientSettings& from) {
     text::Copy(to->requestArea, from.requestArea);
     text::Copy(to->systemArea, from.systemArea);
 }
-
-}  // namespace
 
 int ReadNotebookConfig(const char* directory, ClientSettings* settings, ClientSettings* notebookSettings) {
     if (!ReadConfigFile(directory, settings, kReadNormal)) return 0;

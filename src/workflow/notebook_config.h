@@ -2,7 +2,14 @@
 // fax server beside a network server.
 #pragma once
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
+
+// The default user of the notebook's own workstation section.
+extern const char kNotebookUser[];  // "NOTEBOOK"
+
+// Gives `to` the server base directory and the user, request and system
+// areas of `from`.
+void CopyServerAreas(ClientSettings* to, const ClientSettings& from);
 
 // Reads `directory`'s configuration; when it has a second workstation
 // section, `notebookSettings` gets that section's settings and `settings` the
@@ -10,6 +17,6 @@
 int ReadNotebookConfig(const char* directory, ClientSettings* settings, ClientSettings* notebookSettings);
 
 // Writes back what ReadNotebookConfig read, with the configuration's desktop
-// entries (asking about the Program Manager item when `askProgman` is 1).
+// entries (asking about the Program Manager item with kWithProgmanQuestion).
 // 1, or 0 when the configuration could not be read again.
 int WriteNotebookConfig(ClientSettings* settings, ClientSettings* notebookSettings, int askProgman);

@@ -9,9 +9,9 @@
 
 #include "autoexec/autoexec_editor.h"
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
-#include "config/path_helpers.h"
+#include "config/config_file.h"
 #include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/directories.h"
@@ -63,7 +63,7 @@ int RemoveDesktopEntries(const ClientSettings& settings) {
 // The client's files in their order, the printers among them; every
 // deletion is tried. 1 when none stayed.
 int RemoveClientFiles(const ClientSettings& settings) {
-    int removed = DeleteClientFiles(g_windowsDirectory, kWindowsHelpFile);
+    int removed = DeleteClientFiles(g_directories.windows, kWindowsHelpFile);
     removed = DeleteClientFiles(settings.logArea, kClientLogFile) && removed;
     RemoveFaxPrinters(settings.logArea);
     for (const char* file : kClientDirectoryFiles) {
@@ -84,8 +84,8 @@ void DeleteInstalledLibrary(const char* directory, const char* name) {
 // The program reads its own texts from QVINTL32.DLL: let go of it first.
 void RemoveLanguageLibraries() {
     ReleaseLanguage();
-    DeleteInstalledLibrary(g_system16Directory, kLibrary16);
-    DeleteInstalledLibrary(g_systemDirectory, kLibrary32);
+    DeleteInstalledLibrary(g_directories.system16, kLibrary16);
+    DeleteInstalledLibrary(g_directories.system, kLibrary32);
 }
 
 }  // namespace

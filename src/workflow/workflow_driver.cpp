@@ -7,13 +7,16 @@
 #include <cstdlib>
 
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
+#include "common/windows_version.h"
+#include "files/copy_engine.h"
 #include "files/directories.h"
 #include "ui/dialogs.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
+#include "workflow/config_location.h"
+#include "workflow/driver_state.h"
 #include "workflow/workflows.h"
 
 SetupWorkflows g_workflows = {InstallClient, EditConfiguration, CopyPrograms, UpdatePrograms, UninstallClient};
@@ -28,14 +31,6 @@ const DWORD kExitWindowsReserved = 0xFFFFFFFF;
 const INT_PTR kRebootEndRestart = 3;
 const INT_PTR kRebootEndReturnToDos = 4;
 const INT_PTR kRebootEndLeave = 5;
-
-// The open function box or reboot box (one dialog at a time).
-struct FunctionBoxState {
-    SetupFunction current;
-    SetupFunction* answer;
-};
-FunctionBoxState s_functionBox = {kFunctionInstall, nullptr};
-RebootChoice s_rebootDefault = kRebootRestart;
 
 struct FunctionButton {
     int buttonId;
@@ -117,7 +112,7 @@ int FunctionForButton(int buttonId, SetupFunction* function) {
 }
 
 void EndFunctionBox(HWND dialog, SetupFunction answer) {
-    if (s_functionBox.answer) *s_functionBox.answer = answer;
+    if (g_driver.functionAnswer) *g_driver.functionAnswer = answer;
     EndDialog(dialog, 0);
 }
 
@@ -127,76 +122,35 @@ int RebootDefaultButton(RebootChoice choice) {
     return IDC_REBOOT_EXIT;
 }
 
-}  // namespace
-
-int RunWorkflowDriver() {
-    g_setup.updateServerSection = 0;
-    ReadQvtlinit();
-    g_setup.tsrInStartupFile = 0;
-    g_setup.rebootNeeded = 0;
-    if (!InitWindowsDirectories()) return 0;
-
-    if (g_setup.quietInstall) g_workflows.install();
-    if (g_setup.updateSwitch) g_workflows.updatePrograms();
-    if (!g_setup.quietSwitch && !RunFunctionLoop()) return 0;
-
-    if (g_setup.rebootNeeded && !g_setup.quietSwitch && !IsWindowsNT()) RunRebootLoop();
-    return 1;
-}
-
-int AskFunction(SetupFunction& choice) {
-    s_functionBox.current = choice;
-    s_functionBox.answer = &choice;
-    INT_PTR result = RunDialog(g_setup.appInstance, IDD_FUNCTION_BOX, g_setup.mainWindow, FunctionDlgBox, 0);
-    s_functionBox.answer = nullptr;
-    return result != -1 ? 1 : 0;
-}
-
-INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        CheckFunctionButtons(dialog, s_functionBox.current);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-
-    int id = LOWORD(wParam);
-    SetupFunction function;
-    if (id == IDOK) {
-        EndFunctionBox(dialog, s_functionBox.current);
-    } else if (id == IDCANCEL || id == IDC_ABORT) {
-        EndFunctionBox(dialog, kFunctionQuit);  // no confirmation in this box
-    } else if (FunctionForButton(id, &function)) {
-        s_functionBox.current = function;
-        CheckFunctionButtons(dialog, function);
-    }
+BOOL StartFunctionBox(HWND dialog) {
+    CheckFunctionButtons(dialog, g_driver.functionChoice);
     return TRUE;
 }
 
-int AskReboot(RebootChoice& choice) {
-    s_rebootDefault = choice;
-    INT_PTR result = RunDialog(g_setup.appInstance, IDD_REBOOT_BOX, g_setup.mainWindow, RebootDlgBox, 0);
-    if (result == kRebootEndRestart) {
-        choice = kRebootRestart;
-    } else if (result == kRebootEndReturnToDos) {
-        choice = kRebootReturnToDos;
-    } else {
-        choice = kRebootLeave;
+// OK answers with the checked function, Escape, the close box and Abort with
+// Quit (no confirmation in this box); a function's button checks it.
+void FunctionCommand(HWND dialog, int id) {
+    SetupFunction function;
+    if (id == IDOK) {
+        EndFunctionBox(dialog, g_driver.functionChoice);
+    } else if (id == IDCANCEL || id == IDC_ABORT) {
+        EndFunctionBox(dialog, kFunctionQuit);
+    } else if (FunctionForButton(id, &function)) {
+        g_driver.functionChoice = function;
+        CheckFunctionButtons(dialog, function);
     }
-    return result == kRebootEndRestart || result == kRebootEndReturnToDos || result == kRebootEndLeave ? 1 : 0;
 }
 
-INT_PTR CALLBACK RebootDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        DialogCommonStart(dialog, wParam, &lParam);
-        int defaultButton = RebootDefaultButton(s_rebootDefault);
-        SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
-        SetFocus(GetDlgItem(dialog, defaultButton));
-        return FALSE;
-    }
-    if (message != WM_COMMAND) return FALSE;
+// The proposed choice as the default button, with the focus on it.
+BOOL StartRebootBox(HWND dialog) {
+    int defaultButton = RebootDefaultButton(g_driver.rebootDefault);
+    SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
+    SetFocus(GetDlgItem(dialog, defaultButton));
+    return FALSE;
+}
 
-    switch (LOWORD(wParam)) {
+void RebootCommand(HWND dialog, int id) {
+    switch (id) {
         case IDC_REBOOT:
             EndDialog(dialog, kRebootEndRestart);
             break;
@@ -210,5 +164,51 @@ INT_PTR CALLBACK RebootDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         default:
             break;
     }
-    return TRUE;
+}
+
+}  // namespace
+
+int RunWorkflowDriver() {
+    g_setup.updateServerSection = 0;
+    ReadQvtlinit();
+    g_setup.tsrInStartupFile = 0;
+    g_setup.rebootNeeded = 0;
+    if (!InitWindowsDirectories()) return 0;
+    SetSystemAreaSource(ConfiguredSystemArea);
+
+    if (g_setup.quietInstall) g_workflows.install();
+    if (g_setup.updateSwitch) g_workflows.updatePrograms();
+    if (!g_setup.quietSwitch && !RunFunctionLoop()) return 0;
+
+    if (g_setup.rebootNeeded && !g_setup.quietSwitch && !IsWindowsNT()) RunRebootLoop();
+    return 1;
+}
+
+int AskFunction(SetupFunction& choice) {
+    g_driver.functionChoice = choice;
+    g_driver.functionAnswer = &choice;
+    INT_PTR result = RunDialog(g_setup.appInstance, IDD_FUNCTION_BOX, g_setup.mainWindow, FunctionDlgBox, 0);
+    g_driver.functionAnswer = nullptr;
+    return result != -1 ? 1 : 0;
+}
+
+INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartFunctionBox, FunctionCommand});
+}
+
+int AskReboot(RebootChoice& choice) {
+    g_driver.rebootDefault = choice;
+    INT_PTR result = RunDialog(g_setup.appInstance, IDD_REBOOT_BOX, g_setup.mainWindow, RebootDlgBox, 0);
+    if (result == kRebootEndRestart) {
+        choice = kRebootRestart;
+    } else if (result == kRebootEndReturnToDos) {
+        choice = kRebootReturnToDos;
+    } else {
+        choice = kRebootLeave;
+    }
+    return result == kRebootEndRestart || result == kRebootEndReturnToDos || result == kRebootEndLeave ? 1 : 0;
+}
+
+INT_PTR CALLBACK RebootDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RunDialogSteps(dialog, message, wParam, lParam, {StartRebootBox, RebootCommand});
 }

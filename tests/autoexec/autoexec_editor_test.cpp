@@ -14,6 +14,7 @@
 #include "common/setup_context.h"
 #include "files/directories.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
@@ -62,13 +63,11 @@ tst::Expectation Warning(const std::string& text) {
 class AutoexecEditorTest : public testing::Test {
 protected:
     void SetUp() override {
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
+        tst::FreshRunState();
         text_ = dir_.File("AUTOEXEC.BAT");
         std::string root = dir_.Path();
         lstrcpynA(g_setup.autoexecDirectory, root.c_str(), kPathFieldSize);
-        lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
+        lstrcpynA(g_directories.windows, "C:\\WINDOWS\\", kPathFieldSize);
         lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
     }
 
@@ -273,9 +272,8 @@ TEST(AutoexecOnWindowsNT, NothingIsAskedOrTouched) {
     tst::TempDirectory dir;
     tst::DialogDriver driver;
     std::string root = dir.Path();
+    tst::FreshRunState();
     lstrcpynA(g_setup.autoexecDirectory, root.c_str(), kPathFieldSize);
-    g_setup.qvtlinitValue[0] = '\0';
-    g_setup.rebootNeeded = 0;
     EXPECT_EQ(UpdateStartupFile(1, kProgramDir), 1);
     EXPECT_EQ(EditAutoexec(kRequestBoth, kConfigDir, kProgramDir), 1);
     ASSERT_TRUE(tst::WriteFile(dir.File("AUTOEXEC.BAT"), kOtherLines));

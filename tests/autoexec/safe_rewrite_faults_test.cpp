@@ -27,9 +27,10 @@
 #include "autoexec/autoexec_editor.h"
 #include "autoexec/autoexec_lines.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "files/directories.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
@@ -423,12 +424,10 @@ ClientSettings NewSettings() {
 }
 
 void PrepareRun(const Target& target) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    g_setup = SetupContext();
-    g_setup.appInstance = instance;
+    tst::FreshRunState();
     lstrcpynA(g_setup.autoexecDirectory, target.directory.c_str(), kPathFieldSize);
     lstrcpynA(g_setup.configDirectory, "C:\\TELMORA\\", kPathFieldSize);
-    lstrcpynA(g_windowsDirectory, "C:\\WINDOWS\\", kPathFieldSize);
+    lstrcpynA(g_directories.windows, "C:\\WINDOWS\\", kPathFieldSize);
 }
 
 // The questions the row's rewrite asks before it touches the file: the

@@ -12,8 +12,9 @@
 #include <string>
 
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "config/config_values.h"
+#include "support/fresh_run_state.h"
 #include "support/temp_directory.h"
 
 namespace {
@@ -39,9 +40,7 @@ void SetEnvironment(const char* name, const char* value) {
 class ConfigReader : public ::testing::Test {
 protected:
     void SetUp() override {
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
+        tst::FreshRunState();
         std::strcpy(g_setup.configDirectory, "C:\\CFG\\");
         WriteProfileStringA("Intl", "sLanguage", nullptr);
         WriteProfileStringA("windows", "load", nullptr);

@@ -12,8 +12,9 @@
 #include <string>
 
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/temp_directory.h"
 
 namespace {
@@ -66,11 +67,7 @@ std::string CopiedLines(const std::string& bytes) {
 
 class ConfigWriter : public ::testing::Test {
 protected:
-    void SetUp() override {
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
-    }
+    void SetUp() override { tst::FreshRunState(); }
 
     static ClientSettings Settings() {
         ClientSettings s = {};

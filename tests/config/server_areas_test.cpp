@@ -13,6 +13,7 @@
 #include "common/setup_context.h"
 #include "config/server_areas.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
@@ -30,11 +31,7 @@ std::string ControlText(HWND dialog, int id) {
 class ServerAreasTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
-        g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        tst::FreshRunState();
         settings_ = ClientSettings();
     }
 

@@ -18,16 +18,14 @@
 
 #include "common/setup_context.h"
 #include "desktop/dde_conversation.h"
+#include "desktop/desktop_state.h"
 #include "desktop/progman.h"
-#include "startup/main_window.h"
-#include "startup/startup.h"
 #include "support/dialog_driver.h"
 #include "support/main_window_once.h"
 #include "support/temp_directory.h"
 
 namespace {
 
-const HWND kNoPartner = reinterpret_cast<HWND>(-1);
 const DWORD kInitiateTimeoutMs = 3000;  // what one silent window may cost the initiate
 const DWORD kAckWaitMs = 3000;          // what one unanswered execute costs
 const DWORD kHungAfterMs = 5000;        // a thread that took no message this long counts as hung
@@ -166,7 +164,7 @@ TEST(DdeBoundsTest, InitiateTakesOnlyRepliesInTimeAndDeletesTheirAtoms) {
 
     s_replyDelayMs = 0;
     EXPECT_EQ(InitiateDDE(kTestService, kTestTopic), 1);
-    EXPECT_EQ(g_ddePartner, server.Window());
+    EXPECT_EQ(g_desktop.ddePartner, server.Window());
     EXPECT_FALSE(ReplyAtomsLeft()) << "the atoms of the reply were kept";
     EXPECT_EQ(TerminateDDE(), 1);
 
@@ -180,7 +178,7 @@ TEST(DdeBoundsTest, InitiateTakesOnlyRepliesInTimeAndDeletesTheirAtoms) {
     EXPECT_LT(waitedMs, kThreadWindows * kInitiateTimeoutMs + kSlackMs);
     const DWORD replyDueMs = s_replyDelayMs + kSlackMs;
     if (waitedMs < replyDueMs) PumpFor(replyDueMs - waitedMs);  // the late reply arrives
-    EXPECT_EQ(g_ddePartner, kNoPartner) << "a reply after the time-out was taken";
+    EXPECT_EQ(g_desktop.ddePartner, kNoDdePartner) << "a reply after the time-out was taken";
     EXPECT_FALSE(ReplyAtomsLeft()) << "the atoms of the late reply were kept";
 }
 

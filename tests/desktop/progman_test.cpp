@@ -13,20 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "common/setup_context.h"
 #include "common/bounded_text.h"
+#include "common/setup_context.h"
 #include "desktop/dde_conversation.h"
+#include "desktop/desktop_state.h"
 #include "desktop/progman.h"
-#include "startup/main_window.h"
-#include "startup/startup.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/main_window_once.h"
 #include "support/temp_directory.h"
 
 namespace {
 
-const HWND kNoPartner = reinterpret_cast<HWND>(-1);
 const unsigned kAccepted = 0x8000;  // fAck in an acknowledgement's status
 
 // The group's folder, "...\Start Menu\Programs\Telmora\".
@@ -116,9 +115,9 @@ struct Areas {
 };
 
 void SetPreviousItemNames() {
-    text::Copy(g_oldClientItemName, "Telmora Client");
-    text::Copy(g_oldSetupItemName, "Workstation Setup");
-    text::Copy(g_oldWelcomeItemName, "Welcome!");
+    text::Copy(g_desktop.oldClientItemName, "Telmora Client");
+    text::Copy(g_desktop.oldSetupItemName, "Workstation Setup");
+    text::Copy(g_desktop.oldWelcomeItemName, "Welcome!");
 }
 
 using Commands = std::vector<std::string>;
@@ -127,14 +126,14 @@ using Commands = std::vector<std::string>;
 Commands AddCommands(const std::string& client, const std::string& system) {
     CommandLog log;
     EXPECT_EQ(AddProgmanItems(client.c_str(), system.c_str()), 1);
-    EXPECT_EQ(g_ddePartner, kNoPartner) << "the conversation is closed";
+    EXPECT_EQ(g_desktop.ddePartner, kNoDdePartner) << "the conversation is closed";
     return log.Commands();
 }
 
 Commands RemoveCommands(const std::string& client, const std::string& system) {
     CommandLog log;
     EXPECT_EQ(RemoveProgmanItems(client.c_str(), system.c_str()), 1);
-    EXPECT_EQ(g_ddePartner, kNoPartner) << "the conversation is closed";
+    EXPECT_EQ(g_desktop.ddePartner, kNoDdePartner) << "the conversation is closed";
     return log.Commands();
 }
 
@@ -142,9 +141,9 @@ TEST(ProgmanTest, WineShellAnswersEachCommand) {
     tst::UseMainWindow();
     RemoveGroup();
     ASSERT_EQ(InitiateDDE("PROGMAN", "PROGMAN"), 1);
-    ASSERT_NE(g_ddePartner, kNoPartner);
+    ASSERT_NE(g_desktop.ddePartner, kNoDdePartner);
     char serverClass[64] = "";
-    GetClassNameA(g_ddePartner, serverClass, sizeof serverClass);
+    GetClassNameA(g_desktop.ddePartner, serverClass, sizeof serverClass);
     EXPECT_STREQ(serverClass, "WineDdeServerConvW");
 
     const std::string notepad = "C:\\windows\\notepad.exe";
@@ -178,7 +177,7 @@ TEST(ProgmanTest, WineShellAnswersEachCommand) {
         EXPECT_EQ(tst::FileExists(GroupFolder()), c.groupExists);
     }
     EXPECT_EQ(TerminateDDE(), 1);
-    EXPECT_EQ(g_ddePartner, kNoPartner);
+    EXPECT_EQ(g_desktop.ddePartner, kNoDdePartner);
 }
 
 TEST(ProgmanTest, AddsAndRemovesTheGroupsItems) {
@@ -194,7 +193,7 @@ TEST(ProgmanTest, AddsAndRemovesTheGroupsItems) {
         "[AddItem(" + areas.client + "TELMORA.EXE, Telmora Client)]",
         "[DeleteItem(Telmora)]",
         "[DeleteItem(Telmora Workstation)]",
-        "[DeleteItem(Telmora Workstation)]",  // string 3421 is that name too
+        "[DeleteItem(Telmora Workstation)]",  // IDS_GROUP_WORKSTATION is that name too
         "[ReplaceItem(Workstation Setup)]",
         "[AddItem(" + areas.system + "STNINST.EXE, Workstation Setup)]",
         "[DeleteItem(Telmora Workstation Setup)]",
@@ -448,8 +447,8 @@ private:
 // Without a partner nothing is sent; a partner that never answers costs at
 // most three seconds per wait.
 TEST(ProgmanTest, ExecuteNeedsAPartnerAndWaitsAtMostThreeSeconds) {
+    tst::FreshRunState();
     tst::UseMainWindow();
-    g_ddePartner = kNoPartner;
     {
         tst::DialogDriver driver;
         driver.Expect(tst::MessageBoxExpect("Error!", "ExecuteDDECmd - no current server", {IDOK}));
@@ -459,7 +458,7 @@ TEST(ProgmanTest, ExecuteNeedsAPartnerAndWaitsAtMostThreeSeconds) {
 
     SilentPartner silent;
     ASSERT_NE(silent.Window(), nullptr);
-    g_ddePartner = silent.Window();
+    g_desktop.ddePartner = silent.Window();
     const struct {
         const char* what;
         int (*wait)();
@@ -474,8 +473,8 @@ TEST(ProgmanTest, ExecuteNeedsAPartnerAndWaitsAtMostThreeSeconds) {
         EXPECT_GE(waitedMs, 3000u) << w.what;
         EXPECT_LT(waitedMs, 4500u) << w.what;
     }
-    EXPECT_EQ(g_ddePartner, silent.Window()) << "an unanswered terminate keeps the partner";
-    g_ddePartner = kNoPartner;
+    EXPECT_EQ(g_desktop.ddePartner, silent.Window()) << "an unanswered terminate keeps the partner";
+    tst::FreshRunState();
 }
 
 }  // namespace

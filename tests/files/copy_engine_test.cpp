@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "common/architecture.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "files/architecture.h"
 #include "files/copy_engine.h"
 #include "files/file_test_support.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "ui/resource_ids.h"
+#include "workflow/config_location.h"
 
 namespace {
 
@@ -119,6 +120,7 @@ TEST_F(CopyEngineTest, ArchitectureFileInTheShare) {
 }
 
 TEST_F(CopyEngineTest, ArchitectureFileOfTheConfiguredSystemArea) {
+    SetSystemAreaSource(ConfiguredSystemArea);  // as the workflow driver does
     std::string configDirectory = Root().File("CFG\\");
     ASSERT_TRUE(CreateDirectoryA(configDirectory.c_str(), nullptr));
     PutFile(configDirectory + "TELMORA.INI", "[WORKSTATION]\r\nSystemArea: " + WithoutBackslash(Share()) + "\r\n");
@@ -143,6 +145,7 @@ TEST_F(CopyEngineTest, ArchitectureFileOfTheConfiguredSystemArea) {
     EXPECT_EQ(1, FindArchitectureFile(directory, "X.DLL"));
     EXPECT_STREQ("I386\\", directory);
     SetCurrentDirectoryA(current);
+    SetSystemAreaSource(nullptr);
 }
 
 TEST_F(CopyEngineTest, VersionTextOfTheFirstTranslation) {

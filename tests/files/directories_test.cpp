@@ -175,14 +175,14 @@ TEST(InitWindowsDirectories, ValuesUnderWine) {
 
     ASSERT_EQ(1, InitWindowsDirectories());
     EXPECT_STREQ("C:\\", g_setup.autoexecDirectory);
-    EXPECT_EQ(std::string(windows) + "\\", g_windowsDirectory);
-    EXPECT_EQ(std::string(system) + "\\", g_systemDirectory);
-    EXPECT_TRUE(text::EqualNoCase("C:\\WINDOWS\\", g_windowsDirectory)) << g_windowsDirectory;
-    EXPECT_TRUE(text::EqualNoCase("C:\\WINDOWS\\SYSTEM32\\", g_systemDirectory)) << g_systemDirectory;
+    EXPECT_EQ(std::string(windows) + "\\", g_directories.windows);
+    EXPECT_EQ(std::string(system) + "\\", g_directories.system);
+    EXPECT_TRUE(text::EqualNoCase("C:\\WINDOWS\\", g_directories.windows)) << g_directories.windows;
+    EXPECT_TRUE(text::EqualNoCase("C:\\WINDOWS\\SYSTEM32\\", g_directories.system)) << g_directories.system;
     // SYSTEM32\ is replaced by SYSTEM\ whatever case Wine gives.
-    EXPECT_EQ(std::string(g_systemDirectory, std::strlen(g_systemDirectory) - 9) + "SYSTEM\\",
-              g_system16Directory);
-    EXPECT_STREQ("C:\\", g_bootRoot);
+    EXPECT_EQ(std::string(g_directories.system, std::strlen(g_directories.system) - 9) + "SYSTEM\\",
+              g_directories.system16);
+    EXPECT_STREQ("C:\\", g_directories.bootRoot);
 }
 
 // What the faked directory queries report; an empty text makes the query fail.
@@ -238,8 +238,8 @@ TEST(InitWindowsDirectories, SixteenBitSystemDirectory) {
         SCOPED_TRACE(c.system);
         FakeDirectories fake(c.windows, c.system);
         ASSERT_EQ(1, InitWindowsDirectories());
-        EXPECT_STREQ(c.system16, g_system16Directory);
-        EXPECT_STREQ("C:\\", g_bootRoot);
+        EXPECT_STREQ(c.system16, g_directories.system16);
+        EXPECT_STREQ("C:\\", g_directories.bootRoot);
     }
     EXPECT_TRUE(driver.Seen().empty());
 }
@@ -268,7 +268,7 @@ TEST(InitWindowsDirectories, QueryFailuresShowAnError) {
         EXPECT_EQ(c.error ? 0 : 1, InitWindowsDirectories());
         EXPECT_TRUE(driver.AllMet());
     }
-    EXPECT_EQ(longest + "\\", g_windowsDirectory);
+    EXPECT_EQ(longest + "\\", g_directories.windows);
 }
 
 }  // namespace

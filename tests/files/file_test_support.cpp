@@ -29,7 +29,7 @@ const DWORD kHolderPollMs = 50;
 const char kDllQuestionEnd[] =
     "\n\nPossibly it is in use by another application. Close down other applications and try again.\n\n";
 
-char* const kDirectoryBuffers[] = {g_windowsDirectory, g_systemDirectory, g_system16Directory};
+char* const kDirectoryBuffers[] = {g_directories.windows, g_directories.system, g_directories.system16};
 
 std::string BuildFile(const char* relative) {
     std::string path = tst::UnixToWinePath((std::string(TELMORA_BUILD_DIR) + "/" + relative).c_str());
@@ -59,9 +59,9 @@ void ScratchPc::SetUp() {
     ASSERT_TRUE(CreateDirectoryA(Share().c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(ShareI386().c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(Programs().c_str(), nullptr));
-    SetDirectory(g_windowsDirectory, Windows());
-    SetDirectory(g_systemDirectory, System());
-    SetDirectory(g_system16Directory, System16());
+    SetDirectory(g_directories.windows, Windows());
+    SetDirectory(g_directories.system, System());
+    SetDirectory(g_directories.system16, System16());
 }
 
 void ScratchPc::TearDown() {

@@ -11,6 +11,7 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
+#include "desktop/desktop_state.h"
 #include "desktop/progman.h"
 #include "files/directories.h"
 #include "files/file_test_support.h"
@@ -210,7 +211,7 @@ TEST_F(LanguageFilesTest, InstalledLibraryInUse) {
 TEST_F(LanguageFilesTest, FailedLibraryCopyFallsBackToEnglish) {
     PutShareLibraries();
     const std::string missing = Root().File("NOSYS\\");
-    text::Copy(g_system16Directory, missing.c_str());
+    text::Copy(g_directories.system16, missing.c_str());
     const std::string source = Share() + "QVIGER.DLL";
     const std::string target = missing + "QVINTL.DLL";
 
@@ -241,9 +242,9 @@ TEST_F(LanguageFilesTest, OwnLibraryReleasedAndLoadedAgain) {
 
     tst::DialogDriver driver;
     EXPECT_EQ("GER", Install("GER"));
-    EXPECT_STREQ("Telmora Client", g_oldClientItemName);
-    EXPECT_STREQ("Arbeitsplatz-Setup", g_oldSetupItemName);
-    EXPECT_STREQ("Willkommen!", g_oldWelcomeItemName);
+    EXPECT_STREQ("Telmora Client", g_desktop.oldClientItemName);
+    EXPECT_STREQ("Arbeitsplatz-Setup", g_desktop.oldSetupItemName);
+    EXPECT_STREQ("Willkommen!", g_desktop.oldWelcomeItemName);
     EXPECT_EQ(nullptr, GetModuleHandleA(german.c_str())) << "the old library was released";
     ASSERT_NE(nullptr, g_setup.languageLibrary) << "the installed library is loaded";
     char loaded[MAX_PATH] = "";
@@ -254,7 +255,7 @@ TEST_F(LanguageFilesTest, OwnLibraryReleasedAndLoadedAgain) {
     EXPECT_EQ("ENG", Install("ENG"));
     EXPECT_FALSE(tst::FileExists(Installed32()));
     EXPECT_EQ(nullptr, g_setup.languageLibrary);
-    EXPECT_STREQ("Arbeitsplatz-Setup", g_oldSetupItemName);
+    EXPECT_STREQ("Arbeitsplatz-Setup", g_desktop.oldSetupItemName);
     EXPECT_TRUE(driver.Seen().empty());
 }
 

@@ -12,13 +12,13 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "config/client_settings.h"
+#include "config/config_file.h"
 #include "files/file_test_support.h"
-#include "files/program_files.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/setup_run.h"
 #include "ui/resource_ids.h"
+#include "workflow/program_files.h"
 
 namespace {
 

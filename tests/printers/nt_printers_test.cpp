@@ -24,6 +24,7 @@
 #include "printer_test_support.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
+#include "printers/printer_state.h"
 #include "printers/spooler_control.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
@@ -169,11 +170,11 @@ class NtPrinterTest : public testing::Test {
 protected:
     void SetUp() override {
         savedSetup_ = g_setup;
-        std::memcpy(savedWindows_, g_windowsDirectory, sizeof savedWindows_);
+        std::memcpy(savedWindows_, g_directories.windows, sizeof savedWindows_);
 
         g_setup = SetupContext();
         g_setup.appInstance = GetModuleHandleA(nullptr);
-        text::Copy(g_windowsDirectory, kWindows);
+        text::Copy(g_directories.windows, kWindows);
         ResetRunState();
         for (const std::string& directory : {Share(), ShareI386(), Log()}) {
             ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << directory;
@@ -197,15 +198,15 @@ protected:
         ResetRunState();
 
         g_setup = savedSetup_;
-        std::memcpy(g_windowsDirectory, savedWindows_, sizeof savedWindows_);
+        std::memcpy(g_directories.windows, savedWindows_, sizeof savedWindows_);
     }
 
     static void RemoveFaxMonitor() { DeleteMonitorA(nullptr, nullptr, const_cast<char*>("Fax Monitor Port")); }
 
     static void ResetRunState() {
-        g_ntPrinterFlags = NtPrinterFlags();
-        g_ntDriverSet = nullptr;
-        g_ntVersionNumber = 0;
+        g_printers.ntPrinterFlags = NtPrinterFlags();
+        g_printers.ntDriverSet = nullptr;
+        g_printers.ntVersionNumber = 0;
     }
 
     std::string Share() const { return root_.Path() + "SHARE\\"; }

@@ -20,10 +20,12 @@
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
 #include "printers/printer_removal.h"
+#include "printers/printer_state.h"
 #include "printers/registry_tables.h"
 #include "printers/spooler_control.h"
 #include "printers/win95_printers.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 #include "support/x86_pc.h"
@@ -141,8 +143,7 @@ protected:
     void TearDown() override { ResetRun(); }
 
     static void ResetRun() {
-        g_ntPrinterFlags = {};
-        g_setup.quietSwitch = 0;
+        tst::FreshRunState();
         for (const char* printer : {kFaxPrinter, kMultisendPrinter}) DeletePrinterIfThere(printer);
         for (const char* driver : {kFaxPrinter, kMultisendDriver}) DeleteDriverEverywhere(driver);
         HKEY key = nullptr;
@@ -185,7 +186,7 @@ TEST_F(PrinterRemoval, NtKeepsTheFaxPrinterWhenTheSpoolerMustKeepRunning) {
     EXPECT_TRUE(prt::PrinterExists(kFaxPrinter));
     EXPECT_TRUE(prt::DriverInstalled(nullptr, kFaxPrinter));
     EXPECT_TRUE(installed.FaxPrinterFilesThere());
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 0);
+    EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 0);
     installed.ExpectMultisendGone();  // removed before the question
 }
 
@@ -210,7 +211,7 @@ TEST_F(PrinterRemoval, NtAFaxPrinterThatCannotBeDeletedIsReportedInEveryRemovalO
         tst::ImportHook refuse("WINSPOOL.DRV", "DeletePrinter", reinterpret_cast<void*>(&RefuseDeletePrinter));
         ASSERT_TRUE(refuse.Installed());
         EXPECT_EQ(RemoveFaxPrinters(logArea.Path().c_str()), 1);
-        EXPECT_EQ(g_ntPrinterFlags.faxRemovalFailed, 1);
+        EXPECT_EQ(g_printers.ntPrinterFlags.faxRemovalFailed, 1);
         EXPECT_TRUE(installed.FaxPrinterFilesThere());
         EXPECT_FALSE(prt::PortListed(installed.port.c_str()));  // the port went before the printer
 
@@ -342,7 +343,7 @@ struct WinIniEntry {
 // The entries a complete Windows 95 installation writes with the log area
 // equal to the Windows directory, and those of the oldest bare printer name.
 std::vector<WinIniEntry> Win95Entries() {
-    const std::string windows = g_windowsDirectory;
+    const std::string windows = g_directories.windows;
     const std::string multisendPort = windows + "TELMORA.SPL";
     return {
         {"PrinterPorts", "Telmora Printer", "QVPRIN,TELMORA.SPL,15,45"},
@@ -369,7 +370,7 @@ void ExpectEntriesGone(const std::vector<WinIniEntry>& entries) {
     }
 }
 
-std::string SystemFile(const char* name) { return std::string(g_systemDirectory) + name; }
+std::string SystemFile(const char* name) { return std::string(g_directories.system) + name; }
 
 // Windows 95 keeps WIN.INI in its file, where deleting a key that is not
 // there succeeds. The test bed maps its sections into the registry, as
@@ -430,7 +431,7 @@ TEST_F(Win95PrinterRemoval, Windows95LeavesNoEntryNoPrinterAndNoDriverFileOfOurs
     const char* const kept[] = {"THK16MFX.DLL", "IMG32MFX.DLL", "UNIDRV.DLL", "ICONLIB.DLL"};
     for (const char* name : removed) ASSERT_TRUE(tst::WriteFile(SystemFile(name), "driver"));
     for (const char* name : kept) ASSERT_TRUE(tst::WriteFile(SystemFile(name), "shared"));
-    const std::string settings = std::string(g_windowsDirectory) + "QVPRIN.INI";
+    const std::string settings = std::string(g_directories.windows) + "QVPRIN.INI";
     ASSERT_TRUE(tst::WriteFile(settings, "[Owner]\r\n"));
     // Printers of those names that the spooler knows are deleted as well.
     ASSERT_TRUE(prt::AddTestDriver("Telmora Test Driver", nullptr));
@@ -438,7 +439,7 @@ TEST_F(Win95PrinterRemoval, Windows95LeavesNoEntryNoPrinterAndNoDriverFileOfOurs
     ASSERT_TRUE(prt::AddTestPrinter(kMultisendPrinter, "Telmora Test Driver", "TELMORA.SPL"));
     tst::DialogDriver driver;  // no box expected
 
-    EXPECT_EQ(RemoveFaxPrinters(g_windowsDirectory), 1);
+    EXPECT_EQ(RemoveFaxPrinters(g_directories.windows), 1);
     ExpectEntriesGone(entries);
     EXPECT_EQ(Profile("windows", "device"), kNotThere);
     EXPECT_STREQ(g_setup.displayProgress, kSettingsUpdated);
@@ -471,7 +472,7 @@ TEST_F(Win95PrinterRemoval, Windows95DeletesOnlyADefaultPrinterOfOurs) {
     tst::DialogDriver driver;  // no box expected
     for (const Case& c : cases) {
         ASSERT_TRUE(WriteProfileStringA("windows", "device", c.device));
-        EXPECT_EQ(RemoveFaxPrinters(g_windowsDirectory), 1);
+        EXPECT_EQ(RemoveFaxPrinters(g_directories.windows), 1);
         EXPECT_EQ(Profile("windows", "device"), c.ours ? kNotThere : c.device) << c.device;
     }
     WriteProfileStringA("windows", "device", nullptr);

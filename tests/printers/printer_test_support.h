@@ -46,7 +46,7 @@ private:
 // Stops the spooler service if it runs, waiting at most a few seconds.
 void StopSpooler();
 
-// Message 3332, the question before the spooler is stopped.
+// IDS_STOP_SPOOLER_PROMPT, the question before the spooler is stopped.
 extern const char kSpoolerPrompt[];
 
 // True when WIN.INI's section "ports" lists `port`.

@@ -8,7 +8,10 @@
 #include <cstring>
 #include <string>
 
+#include "common/bounded_text.h"
+#include "printers/printer_state.h"
 #include "printers/registry_tables.h"
+#include "support/fresh_run_state.h"
 
 namespace {
 
@@ -60,45 +63,22 @@ private:
     std::string path_;
 };
 
-// A one-key table over copies of the fax printer's settings and their
-// defaults, so the tests leave the run-wide table alone.
-struct SettingsTable {
-    RegValueEntry values[20];
-    RegKeyTable keys[2];
-
-    SettingsTable(const std::string& path, const RegValueEntry* source) : values(), keys() {
-        for (int i = 0; source[i].name[0] != '\0'; ++i) values[i] = source[i];
-        std::strcpy(keys[0].path, path.c_str());
-        keys[0].values = values;
-    }
-    RegValueEntry* Value(const char* name) { return FindRegistryValue(keys, name); }
-};
-
-// The defaults of the settings table as shipped (the run-wide table may
-// have been loaded or changed by other tests).
-const RegValueEntry kSettingsDefaults[] = {
-    {"Fax Dialog Loc", 0, REG_SZ, "C:\\FAX_DLG.EXE"},
-    {"Logfile", 0, REG_SZ, "C:\\temp\\faxdll.log"},
-    {"Driver Timeout", 0, REG_DWORD, "0xE10"},
-    {"MPPF Flag", 0, REG_DWORD, "0x1"},
-    {"Gray Intensity", 0, REG_DWORD, "0x32"},
-    {"Debug Flag", 0, REG_DWORD, "0"},
-    {"", 0, 0, ""},
-};
-
+// The fax printer's settings table as shipped, moved to a scratch key.
 TEST(RegistryTables, LoadKeepsTheRegistrysValuesAndSaveWritesThemBack) {
     ScratchKey key("Load");
     key.SetNumber("Driver Timeout", 120);
     key.SetNumber("Logfile", 7);                 // wrong type: a number where the table holds text
     key.SetText("Fax Dialog Loc", "");           // empty text: keeps the table's data
-    SettingsTable table(key.Path(), kSettingsDefaults);
+    tst::FreshRunState();
+    RegKeyTable* table = g_printers.printerSettingsTable;
+    text::Copy(table[0].path, key.Path().c_str());
 
-    LoadRegistryTable(table.keys, 0);
-    EXPECT_STREQ(table.Value("Driver Timeout")->data, "120");
-    EXPECT_STREQ(table.Value("Logfile")->data, "C:\\temp\\faxdll.log");
-    EXPECT_STREQ(table.Value("MPPF Flag")->data, "0x1");  // missing in the registry
+    LoadRegistryTable(table, 0);
+    EXPECT_STREQ(FindRegistryValue(table, "Driver Timeout")->data, "120");
+    EXPECT_STREQ(FindRegistryValue(table, "Logfile")->data, "C:\\temp\\faxdll.log");
+    EXPECT_STREQ(FindRegistryValue(table, "MPPF Flag")->data, "0x1");  // missing in the registry
 
-    ASSERT_EQ(SaveRegistryTable(table.keys), 1);
+    ASSERT_EQ(SaveRegistryTable(table), 1);
     EXPECT_EQ(key.GetNumber("Driver Timeout"), 120u);
     EXPECT_EQ(key.GetNumber("MPPF Flag"), 1u);           // "0x1" read as hexadecimal
     EXPECT_EQ(key.GetNumber("Gray Intensity"), 50u);     // "0x32"
@@ -106,6 +86,7 @@ TEST(RegistryTables, LoadKeepsTheRegistrysValuesAndSaveWritesThemBack) {
     std::string logfile;
     EXPECT_EQ(key.Get("Logfile", &logfile), static_cast<DWORD>(REG_SZ));  // the wrong type overwritten
     EXPECT_EQ(logfile, std::string("C:\\temp\\faxdll.log", 19));
+    tst::FreshRunState();
 }
 
 TEST(RegistryTables, PathsOpenOnlyWhatExistsAndCreateTheRest) {

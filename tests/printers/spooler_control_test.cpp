@@ -9,8 +9,10 @@
 
 #include "common/setup_context.h"
 #include "printer_test_support.h"
+#include "printers/printer_state.h"
 #include "printers/spooler_control.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 
@@ -41,13 +43,12 @@ int RecordWork(const char* sourceDirectory, int faxPrinterPresent) {
 class SpoolerControl : public testing::Test {
 protected:
     void SetUp() override {
-        g_ntPrinterFlags = {};
-        g_setup.quietSwitch = 0;
+        tst::FreshRunState();
         g_work = WorkRecord();
         WriteProfileStringA("ports", kPort, nullptr);
     }
     void TearDown() override {
-        g_ntPrinterFlags = {};
+        tst::FreshRunState();
         WriteProfileStringA("ports", kPort, nullptr);
     }
 };
@@ -56,11 +57,11 @@ TEST_F(SpoolerControl, TheQuestionIsAskedUntilTheUserAgreesAndThenNeverAgain) {
     tst::DialogDriver driver;
     driver.Expect(tst::MessageBoxExpect("Telmora", prt::kSpoolerPrompt, {IDOK, IDCANCEL}).Press(IDCANCEL));
     EXPECT_EQ(ConfirmSpoolerStop(), 0);
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 0);
+    EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 0);
 
     driver.Expect(tst::MessageBoxExpect("Telmora", prt::kSpoolerPrompt, {IDOK, IDCANCEL}).Press(IDOK));
     EXPECT_EQ(ConfirmSpoolerStop(), 1);
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 1);
+    EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 1);
 
     EXPECT_EQ(ConfirmSpoolerStop(), 1);  // no box: the driver would fail the test
     EXPECT_TRUE(driver.AllMet());
@@ -70,8 +71,7 @@ TEST_F(SpoolerControl, TheQuietSwitchAgreesWithoutAsking) {
     g_setup.quietSwitch = 1;
     tst::DialogDriver driver;
     EXPECT_EQ(ConfirmSpoolerStop(), 1);
-    EXPECT_EQ(g_ntPrinterFlags.spoolerStopAgreed, 1);
-    g_setup.quietSwitch = 0;
+    EXPECT_EQ(g_printers.ntPrinterFlags.spoolerStopAgreed, 1);
     EXPECT_TRUE(driver.Seen().empty());
 }
 
@@ -79,15 +79,15 @@ TEST_F(SpoolerControl, TheQuietSwitchAgreesWithoutAsking) {
 // is after it was stopped by hand.
 TEST_F(SpoolerControl, AStoppedSpoolerPassesBack1062AndNothingIsDone) {
     ASSERT_EQ(prt::SpoolerState(), static_cast<DWORD>(SERVICE_STOPPED));
-    g_ntPrinterFlags.faxKitFound = 1;
-    g_ntPrinterFlags.multisendDriverFound = 1;
+    g_printers.ntPrinterFlags.faxKitFound = 1;
+    g_printers.ntPrinterFlags.multisendDriverFound = 1;
 
     DWORD errorCode = 0;
     EXPECT_EQ(StopAndRestartSpooler(kPort, &errorCode, kKitDirectory, kSpoolerCycleInstall, 0, &RecordWork), 1);
     EXPECT_EQ(errorCode, static_cast<DWORD>(ERROR_SERVICE_NOT_ACTIVE));
     EXPECT_EQ(g_work.calls, 0);
     EXPECT_FALSE(prt::PortListed(kPort));
-    EXPECT_EQ(g_ntPrinterFlags.faxPrinterFailed, 0);
+    EXPECT_EQ(g_printers.ntPrinterFlags.faxPrinterFailed, 0);
     EXPECT_EQ(prt::SpoolerState(), static_cast<DWORD>(SERVICE_STOPPED));  // not started
 
     // Removal: the port listed before stays.
@@ -101,8 +101,8 @@ TEST_F(SpoolerControl, AStoppedSpoolerPassesBack1062AndNothingIsDone) {
 TEST_F(SpoolerControl, InstallationWorksWhileTheSpoolerIsStoppedAndStartsItAgain) {
     prt::RunningSpooler spooler;
     ASSERT_TRUE(spooler.Started());
-    g_ntPrinterFlags.faxKitFound = 1;
-    g_ntPrinterFlags.multisendDriverFound = 1;
+    g_printers.ntPrinterFlags.faxKitFound = 1;
+    g_printers.ntPrinterFlags.multisendDriverFound = 1;
 
     DWORD errorCode = 0;
     StopAndRestartSpooler(kPort, &errorCode, kKitDirectory, kSpoolerCycleInstall, 1, &RecordWork);
@@ -112,7 +112,7 @@ TEST_F(SpoolerControl, InstallationWorksWhileTheSpoolerIsStoppedAndStartsItAgain
     EXPECT_EQ(g_work.faxPrinterPresent, 1);
     EXPECT_EQ(g_work.spoolerState, static_cast<DWORD>(SERVICE_STOPPED));
     EXPECT_TRUE(prt::PortListed(kPort));  // the Multisend driver was found
-    EXPECT_EQ(g_ntPrinterFlags.faxPrinterFailed, 0);
+    EXPECT_EQ(g_printers.ntPrinterFlags.faxPrinterFailed, 0);
     DWORD state = prt::SpoolerState();
     EXPECT_TRUE(state == SERVICE_RUNNING || state == SERVICE_START_PENDING) << state;
 
@@ -121,7 +121,7 @@ TEST_F(SpoolerControl, InstallationWorksWhileTheSpoolerIsStoppedAndStartsItAgain
     g_work.result = 0;
     StopAndRestartSpooler(kPort, &errorCode, kKitDirectory, kSpoolerCycleInstall, 0, &RecordWork);
     EXPECT_EQ(g_work.calls, 2);
-    EXPECT_EQ(g_ntPrinterFlags.faxPrinterFailed, 1);
+    EXPECT_EQ(g_printers.ntPrinterFlags.faxPrinterFailed, 1);
     StopAndRestartSpooler(kPort, &errorCode, kKitDirectory, kSpoolerCycleInstall, 0, &RecordWork);
     EXPECT_EQ(g_work.calls, 2);
     EXPECT_EQ(errorCode, 0u);
@@ -130,7 +130,7 @@ TEST_F(SpoolerControl, InstallationWorksWhileTheSpoolerIsStoppedAndStartsItAgain
 TEST_F(SpoolerControl, RemovalDeletesThePortWhileTheSpoolerIsStopped) {
     prt::RunningSpooler spooler;
     ASSERT_TRUE(spooler.Started());
-    g_ntPrinterFlags.faxKitFound = 1;
+    g_printers.ntPrinterFlags.faxKitFound = 1;
     WriteProfileStringA("ports", kPort, "");
 
     DWORD errorCode = 0;
@@ -140,7 +140,7 @@ TEST_F(SpoolerControl, RemovalDeletesThePortWhileTheSpoolerIsStopped) {
     EXPECT_FALSE(prt::PortListed(kPort));
 
     // With the Multisend driver found the port is added and deleted again.
-    g_ntPrinterFlags.multisendDriverFound = 1;
+    g_printers.ntPrinterFlags.multisendDriverFound = 1;
     StopAndRestartSpooler(kPort, &errorCode, nullptr, kSpoolerCycleRemoval, 0, nullptr);
     EXPECT_EQ(errorCode, 0u);
     EXPECT_FALSE(prt::PortListed(kPort));

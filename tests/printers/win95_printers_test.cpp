@@ -19,6 +19,7 @@
 #include "printers/fax_printers.h"
 #include "printers/win95_printers.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/temp_directory.h"
 #include "support/x86_pc.h"
@@ -59,7 +60,7 @@ std::string Lower(std::string textValue) {
     return textValue;
 }
 
-// The 3348 question after a failed copy, answered with `answer`.
+// The IDS_INSTALL_FAILED question after a failed copy, answered with `answer`.
 tst::Expectation InstallQuestion(const std::string& label, const std::string& file, int answer) {
     std::string textValue = "Unable to install " + label + ".\nFailure copying file '" + file + "'\n" + kIgnoreSuffix;
     return tst::MessageBoxExpect(kErrorCaption, textValue.c_str(), {IDYES, IDNO}).Default(IDNO).Press(answer);
@@ -76,14 +77,10 @@ tst::Expectation MissingSourceQuestion(const std::string& source, const std::str
 class Win95PrinterTest : public testing::Test {
 protected:
     void SetUp() override {
-        savedSetup_ = g_setup;
-        std::memcpy(savedWindows_, g_windowsDirectory, sizeof savedWindows_);
-        std::memcpy(savedSystem_, g_systemDirectory, sizeof savedSystem_);
 
-        g_setup = SetupContext();
-        g_setup.appInstance = GetModuleHandleA(nullptr);
-        text::Copy(g_windowsDirectory, kWindows);
-        text::Copy(g_systemDirectory, System().c_str());
+        tst::FreshRunState();
+        text::Copy(g_directories.windows, kWindows);
+        text::Copy(g_directories.system, System().c_str());
         for (const std::string& directory : {Share(), ShareI386(), System(), Log()}) {
             ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << directory;
         }
@@ -94,9 +91,7 @@ protected:
     void TearDown() override {
         ClearWinIni();
         ClearPorts();
-        g_setup = savedSetup_;
-        std::memcpy(g_windowsDirectory, savedWindows_, sizeof savedWindows_);
-        std::memcpy(g_systemDirectory, savedSystem_, sizeof savedSystem_);
+        tst::FreshRunState();
     }
 
     std::string Share() const { return root_.Path() + "SHARE\\"; }
@@ -149,9 +144,6 @@ protected:
 
     tst::FakeWindowsVersion version_{tst::kWindows95};
     tst::TempDirectory root_;
-    SetupContext savedSetup_;
-    char savedWindows_[kPathFieldSize];
-    char savedSystem_[kPathFieldSize];
     tst::X86Processor x86_;
 };
 

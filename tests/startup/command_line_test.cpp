@@ -119,8 +119,9 @@ TEST(CommandLine, ResultStartsClearedEveryTime) {
     EXPECT_EQ(0, ScanCommandLine(nullptr, switches, &RecordCheck, &check));
 }
 
-// The field holds 271 characters: a longer directory is refused with 3334
-// before the check is asked, never cut to some other directory.
+// The field holds 271 characters: a longer directory is refused with
+// IDS_INVALID_DIRECTORY_SWITCH before the check is asked, never cut to some
+// other directory.
 TEST(CommandLine, OverLongDirectoryIsRefused) {
     const std::string prefix = "C:\\";
     const std::size_t fieldText = kConfigDirectorySize - 1;

@@ -7,9 +7,12 @@
 #include <string>
 
 #include "common/setup_context.h"
+#include "desktop/desktop_state.h"
 #include "startup/main_window.h"
 #include "startup/startup.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
+#include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "workflow/workflow_driver.h"
 
@@ -88,9 +91,9 @@ TEST(MainWindowTest, DdeAcknowledgementsKeepTheConversationPartner) {
     HWND window = MainWindow();
     HWND partner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
     SendMessageA(window, WM_DDE_ACK, reinterpret_cast<WPARAM>(partner), 0);
-    EXPECT_EQ(g_ddePartner, partner);
+    EXPECT_EQ(g_desktop.ddePartner, partner);
     SendMessageA(window, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(partner), 0);
-    EXPECT_EQ(g_ddePartner, reinterpret_cast<HWND>(-1));
+    EXPECT_EQ(g_desktop.ddePartner, kNoDdePartner);
 }
 
 int s_installRuns = 0;
@@ -124,8 +127,7 @@ TEST(MainWindowTest, FirstCommandRunsTheJobAndQuits) {
     EXPECT_EQ(s_installRuns + s_uninstallRuns, 2);
 
     g_workflows = saved;
-    g_setup.quietSwitch = 0;
-    g_setup.quietInstall = 0;
+    tst::FreshRunState();
 }
 
 using PeekFake = tst::CountingFake<BOOL, LPMSG, HWND, UINT, UINT, UINT>;

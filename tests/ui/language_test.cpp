@@ -99,8 +99,8 @@ TEST_F(LanguageTest, StartKeepsALoadedLibraryWithoutLocaleName) {
     EXPECT_EQ("QVINTL32.DLL", g_load.name);
     EXPECT_NE(0u, g_load.errorMode & SEM_NOOPENFILEERRORBOX) << "no box about a missing file";
 
-    // A library without string 2821 is kept as it is; without string 2822
-    // its character set is that of a non-Hebrew user: ANSI.
+    // A library without IDS_LIBRARY_LOCALE is kept as it is; without
+    // IDS_LIBRARY_CHARSET its character set is that of a non-Hebrew user: ANSI.
     // (LoadLibraryExA: LoadLibraryA itself is the fake now.)
     g_load.result = LoadLibraryExA("version.dll", nullptr, 0);
     ASSERT_NE(nullptr, g_load.result);

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "common/setup_context.h"
-#include "startup/main_window.h"
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 
@@ -52,13 +52,7 @@ tst::Expectation PathBox(std::vector<std::string> lines = kDistribDirLines) {
 
 class QuestionDialogsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
-        g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    }
+    void SetUp() override { tst::FreshRunState(); }
 };
 
 TEST_F(QuestionDialogsTest, PathAndTextQuestionsOfferTheDefaultAndReturnTheAnswer) {

@@ -14,6 +14,7 @@
 #include "files/directories.h"
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/main_window_once.h"
 #include "support/process_driver.h"
@@ -204,11 +205,7 @@ TEST_F(EditCopyUpdate, RunningClientStopsUpdateAndUninstall) {
 
 // A fresh run record for a workflow called in-process.
 void StartRun(const std::string& configDirectory) {
-    HINSTANCE instance = g_setup.appInstance;
-    g_setup = SetupContext();
-    g_setup.appInstance = instance;
-    g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    tst::FreshRunState();
     tst::UseMainWindow();
     std::strcpy(g_setup.setupDirectory, kSetupDirectory);
     std::strcpy(g_setup.configDirectory, configDirectory.c_str());

@@ -209,8 +209,8 @@ TEST_F(InstallEndToEnd, NotebookWithANetworkServerWritesTwoSections) {
 }
 
 // Wine's own Windows 7 is neither Windows 95 nor a Windows NT the program
-// knows: removing and installing the fax printer each report 3443; the
-// spooler is then stopped for the Multisend printer, which fails here with
+// knows: removing and installing the fax printer each report
+// IDS_SYSTEM_UNRECOGNIZED; the spooler is then stopped for the Multisend printer, which fails here with
 // 1062 as on NT (the service is not running), and Yes goes on without it.
 TEST_F(InstallEndToEnd, NotebookOwnBaseAgainGivesOneSection) {
     InstallNotebook("F:\\", [](tst::SetupRun& run) {

@@ -6,10 +6,11 @@
 #include <string>
 
 #include "common/setup_context.h"
+#include "common/windows_version.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "ui/resource_ids.h"
-#include "workflow/windows_version.h"
 #include "workflow/workflow_driver.h"
 
 namespace {
@@ -45,11 +46,7 @@ protected:
         saved_ = g_workflows;
         g_workflows = {FakeInstall, FakeEdit, FakeCopy, FakeUpdate, FakeUninstall};
         s_log = &log_;
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
-        g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        tst::FreshRunState();
         _putenv_s("QVTLINIT", "");
     }
     void TearDown() override {

@@ -1,6 +1,6 @@
 // Whether the client starts with Windows: its element in WIN.INI [windows]
 // load=, read with the limit of the line the program edits.
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // name: at the element's start or behind a character that is neither letter
 // nor digit, so C:\TELMORA\OTHER.EXE names it and MYTELMORA.EXE does not.
 // Pure text: no windows.h.
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 
 #include <cstring>
 

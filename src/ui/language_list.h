@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "files/language_table.h"
+#include "ui/language_table.h"
 
 // A directory listing in progress (see OpenFileList).
 struct FileList;
@@ -13,7 +13,13 @@ enum : int {
     kListNameSize = 13,  // the names listed are 8.3 names: at most 12 characters
 };
 
-// Starts a listing of the plain files (or, with `wantDirectories` 1, the
+// What a listing lists.
+enum : int {
+    kListFiles = 0,
+    kListDirectories = 1,
+};
+
+// Starts a listing of the plain files (or, with kListDirectories, the
 // directories) of `directory`, which ends in a backslash, that match
 // `pattern`. Null when the directory has more than 256 characters, the
 // pattern more than 12, or memory is short. No search runs yet.
@@ -40,7 +46,7 @@ private:
     FileList* list_;
 };
 
-// Fills the language list (control 3260) of the language question: "English
+// Fills the language list (IDC_LANGUAGE_LIST) of the language question: "English
 // (British)" and one entry for each language library in the setup directory
 // and in its processor subdirectory, and selects the entry of
 // `currentLanguage`. Changes nothing but the list.

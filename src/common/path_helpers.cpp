@@ -1,6 +1,6 @@
 // Directory text helpers: the trailing backslash that every directory held by
 // the program ends in, added or removed. Pure text: no windows.h.
-#include "config/path_helpers.h"
+#include "common/path_helpers.h"
 
 #include <cstring>
 

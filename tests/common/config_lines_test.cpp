@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 #include "support/temp_directory.h"
 
 namespace {

@@ -13,10 +13,11 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
-#include "files/language_list.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/temp_directory.h"
 #include "support/x86_pc.h"
+#include "ui/language_list.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 
@@ -74,11 +75,7 @@ void Touch(const tst::TempDirectory& dir, const char* name) { ASSERT_TRUE(tst::W
 class LanguageListTest : public testing::Test {
 protected:
     void SetUp() override {
-        HINSTANCE instance = g_setup.appInstance;
-        g_setup = SetupContext();
-        g_setup.appInstance = instance;
-        g_setup.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        g_setup.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        tst::FreshRunState();
         text::Copy(g_setup.setupDirectory, dir_.Path().c_str());
         ASSERT_TRUE(CreateDirectoryA(dir_.File("I386").c_str(), nullptr));
     }

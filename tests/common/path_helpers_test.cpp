@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "config/path_helpers.h"
+#include "common/path_helpers.h"
 
 namespace {
 

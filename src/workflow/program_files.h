@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "config/client_settings.h"
+#include "common/client_settings.h"
 
 // The client program, and the run-time and imaging libraries it needs: the
 // 32-bit set from the processor subdirectory of `sourceDirectory` (`is32`
@@ -13,9 +13,20 @@
 // chose to stop, or when the 32-bit run-time libraries are not on the share.
 int InstallSharedLibraries(const char* sourceDirectory, const char* programDir, int is32);
 
-// The whole file set of the client and the fax printers. `keepPrinters` 0
-// removes the existing printers first (installation); 1 installs over them
-// (program copy and update). 0 when the user chose to stop.
+// What InstallProgramFiles does with the fax printers already installed.
+enum : int {
+    kReplacePrinters = 0,  // removed first (installation)
+    kKeepPrinters = 1,     // installed over (program copy and update)
+};
+
+// Whether FinishClientSetup asks before it adds the Program Manager items.
+enum : int {
+    kWithoutProgmanQuestion = 0,
+    kWithProgmanQuestion = 1,
+};
+
+// The whole file set of the client and the fax printers; `keepPrinters` is
+// kReplacePrinters or kKeepPrinters. 0 when the user chose to stop.
 int InstallProgramFiles(const char* setupDirectory, const char* programDir, const char* logArea,
                         const char* language, int keepPrinters);
 
@@ -28,7 +39,7 @@ int ReplaceFaxPrinters(const char* setupDirectory, const char* logArea, HCURSOR 
 // of) the WIN.INI load line, registers the fax file extensions, writes
 // TELMORA.INI (both workstation sections when `notebookSettings` is given and
 // the configuration has a network server), adds the Program Manager items
-// (after asking, with `askProgman`) and writes the uninstall entry.
+// (after asking, with kWithProgmanQuestion) and writes the uninstall entry.
 int FinishClientSetup(const ClientSettings* settings, const ClientSettings* notebookSettings, int askProgman);
 
 // "Installation completed" on the progress line.

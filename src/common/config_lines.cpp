@@ -2,11 +2,11 @@
 // section and a key, and taking a value or a token apart. The AUTOEXEC.BAT
 // editor and the safe rewrite read their lines through the same reader.
 // Pure C runtime: no windows.h.
-#include "config/config_lines.h"
+#include "common/config_lines.h"
 
 #include <cstring>
 
-#include "config/config_values.h"
+#include "common/bounded_text.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ int FindSection(FILE* file, const char* name, char* buffer, int size, long* posi
     long start = std::ftell(file);
     while (ReadConfigLine(file, buffer, size, nullptr)) {
         if (!IsSectionLine(buffer)) continue;
-        if (name && !StartsWithNoCase(buffer, name)) continue;
+        if (name && !text::StartsWithNoCase(buffer, name)) continue;
         if (position) *position = std::ftell(file);
         return 1;
     }
@@ -147,7 +147,7 @@ int FindKey(FILE* file, const char* key, char* buffer, int size, long sectionPos
     while (ReadConfigLine(file, buffer, size, nullptr)) {
         if (IsSectionLine(buffer)) break;
         if (!IsSettingLine(buffer)) continue;
-        if (StartsWithNoCase(buffer, key)) return 1;
+        if (text::StartsWithNoCase(buffer, key)) return 1;
     }
     std::fseek(file, sectionPosition, SEEK_SET);
     EmptyBuffer(buffer, size);

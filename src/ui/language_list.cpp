@@ -5,16 +5,16 @@
 // ones "QVI<code>32.DLL" in its processor subdirectory (I386\ and so on). A
 // language is shown by its name when the language table knows its code, else
 // by the bare code.
-#include "files/language_list.h"
+#include "ui/language_list.h"
 
 #include <cstring>
 #include <new>
 
+#include "common/architecture.h"
 #include "common/bounded_text.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
-#include "config/path_helpers.h"
-#include "files/copy_engine.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
 
@@ -81,21 +81,24 @@ int IsListed(const LanguageListFill& fill, const char* entry) {
     return SendTextMessage(fill.list, CB_FINDSTRING, static_cast<WPARAM>(-1), entry) != CB_ERR ? 1 : 0;
 }
 
-// Adds one library file's language. With `skipListedNames`, a language name
-// already in the list is not added again (a bare code always is).
-void AddLibrary(LanguageListFill& fill, const char* fileName, int skipListedNames) {
+// Whether a language name already in the list is added again (a bare code
+// always is).
+enum ListedNames : int { kAddListedNames = 0, kSkipListedNames = 1 };
+
+// Adds one library file's language.
+void AddLibrary(LanguageListFill& fill, const char* fileName, ListedNames listed) {
     char code[kLanguageCodeSize];
     LanguageCodeOfFile(fileName, code);
     const LanguageEntry* language = FindLanguageByCode(code);
     const char* entry = language ? language->name : code;
-    if (!(skipListedNames && language && IsListed(fill, entry))) AddEntry(fill, entry);
+    if (!(listed == kSkipListedNames && language && IsListed(fill, entry))) AddEntry(fill, entry);
     if (SameLanguageCode(code, fill.currentLanguage)) text::Copy(fill.selectText, entry);
 }
 
-void AddLibraries(LanguageListFill& fill, const char* directory, const char* pattern, int skipListedNames) {
-    FileListScope files(OpenFileList(directory, pattern, 0));
+void AddLibraries(LanguageListFill& fill, const char* directory, const char* pattern, ListedNames listed) {
+    FileListScope files(OpenFileList(directory, pattern, kListFiles));
     char name[kListNameSize];
-    while (NextFileName(files.Get(), name, kListNameSize)) AddLibrary(fill, name, skipListedNames);
+    while (NextFileName(files.Get(), name, kListNameSize)) AddLibrary(fill, name, listed);
 }
 
 }  // namespace
@@ -146,8 +149,10 @@ void FillLanguageList(HWND dialog, const char* currentLanguage) {
         char directory[kPathFieldSize];
         text::Copy(directory, g_setup.setupDirectory);
         AddTrailingBackslash(directory);
-        AddLibraries(fill, directory, kLibraryPattern, 0);
-        if (FindArchitectureFile(directory, kClientProgram)) AddLibraries(fill, directory, kLibrary32Pattern, 1);
+        AddLibraries(fill, directory, kLibraryPattern, kAddListedNames);
+        if (FindArchitectureSubdirectory(directory, kClientProgram)) {
+            AddLibraries(fill, directory, kLibrary32Pattern, kSkipListedNames);
+        }
     }
 
     if (fill.selectText[0] != '\0') SendTextMessage(fill.list, CB_SELECTSTRING, 0, fill.selectText);

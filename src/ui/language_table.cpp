@@ -1,6 +1,6 @@
 // The client languages: codes, display names and their look-ups.
 // Pure text: no windows.h.
-#include "files/language_table.h"
+#include "ui/language_table.h"
 
 #include "common/bounded_text.h"
 

@@ -3,15 +3,17 @@
 // the setup directory itself; the language library decides which. Each file
 // has one row below: where it goes, when it is installed, the copy engine's
 // flags and whether a failure the user does not ignore stops the rest.
-#include "files/program_files.h"
+#include "workflow/program_files.h"
 
 #include "common/bounded_text.h"
+#include "common/directory_checks.h"
+#include "common/path_helpers.h"
 #include "common/setup_context.h"
-#include "config/path_helpers.h"
+#include "common/windows_directories.h"
+#include "config/config_file.h"
 #include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/copy_engine.h"
-#include "files/directories.h"
 #include "files/language_files.h"
 #include "printers/fax_printers.h"
 #include "ui/messages.h"
@@ -57,45 +59,52 @@ struct FileRow {
 
 enum RowResult : int { kRowStopped, kRowSkipped, kRowInstalled };
 
-// Row 1; the 16-bit client takes it from the setup directory itself.
-const FileRow kClientProgram = {kClientProgramName, nullptr, kToProgramDir, kAlways, 0, 1, 0, 0, kStop};
-// Rows 2 to 4, 32-bit: the imaging libraries, and the old run-time library
-// that comes with them.
-const FileRow kImagingLibrary = {"SNBD6W9S.DLL", nullptr, kToSystem, kInArchitecture, 0, 1, 0, 0, kGoOn};
-const FileRow kGearLibrary = {"GEAR32SD.DLL", nullptr, kToSystem, kInArchitecture, 0, 1, 0, 0, kStop};
-const FileRow kOldRuntimeLibrary = {"MSVCRT40.DLL", nullptr, kToSystem, kNotInTarget, 0, 1, 1, 1, kGoOn};
-// Rows 5 and 6, 32-bit: the run-time libraries, replaced only by a newer version.
+// The client program; the 16-bit client takes it from the setup directory
+// itself (InstallSharedLibraries clears useArchitecture).
+const FileRow kClientProgram = {kClientProgramName, nullptr, kToProgramDir, kAlways,
+                                kNoReplaceQuestion, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop};
+// 32-bit: the imaging libraries, and the old run-time library that comes
+// with them.
+const FileRow kImagingLibrary = {"SNBD6W9S.DLL", nullptr, kToSystem, kInArchitecture,
+                                 kNoReplaceQuestion, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kGoOn};
+const FileRow kGearLibrary = {"GEAR32SD.DLL", nullptr, kToSystem, kInArchitecture,
+                              kNoReplaceQuestion, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop};
+const FileRow kOldRuntimeLibrary = {"MSVCRT40.DLL", nullptr, kToSystem, kNotInTarget,
+                                    kNoReplaceQuestion, kUseArchitecture, kCheckVersion, kIgnoreCopyFailure, kGoOn};
+// 32-bit: the run-time libraries, replaced only by a newer version.
 const FileRow kRuntimeLibraries[] = {
-    {"MSVCRT.DLL", nullptr, kToSystem, kRequiredInArchitecture, 0, 0, 1, 1, kGoOn},
-    {"MFC42.DLL", nullptr, kToSystem, kRequiredInArchitecture, 0, 0, 1, 1, kGoOn},
+    {"MSVCRT.DLL", nullptr, kToSystem, kRequiredInArchitecture,
+     kNoReplaceQuestion, kSourceDirectoryOnly, kCheckVersion, kIgnoreCopyFailure, kGoOn},
+    {"MFC42.DLL", nullptr, kToSystem, kRequiredInArchitecture,
+     kNoReplaceQuestion, kSourceDirectoryOnly, kCheckVersion, kIgnoreCopyFailure, kGoOn},
 };
-// Rows 7 and 8, 16-bit: the imaging libraries.
+// 16-bit: the imaging libraries.
 const FileRow k16BitLibraries[] = {
-    {"SNBD6W3S.DLL", nullptr, kToSystem16, kInSource, 1, 1, 0, 0, kStop},
-    {"ACCUSFT5.DLL", nullptr, kToSystem16, kInSource, 1, 1, 0, 0, kStop},
+    {"SNBD6W3S.DLL", nullptr, kToSystem16, kInSource,
+     kAskReplace, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop},
+    {"ACCUSFT5.DLL", nullptr, kToSystem16, kInSource,
+     kAskReplace, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop},
 };
-// Rows 9 and 10: the DOS spooler and the help file.
+// The DOS spooler and the help file.
 const FileRow kClientFiles[] = {
-    {"QSPOOL.EXE", nullptr, kToProgramDir, kAlways, 0, 1, 0, 0, kStop},
-    {"TELMORA.HLP", nullptr, kToProgramDir, kAlways, 1, 1, 0, 0, kStop},
+    {"QSPOOL.EXE", nullptr, kToProgramDir, kAlways,
+     kNoReplaceQuestion, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop},
+    {"TELMORA.HLP", nullptr, kToProgramDir, kAlways,
+     kAskReplace, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop},
 };
-// Row 11: the 3-D controls, never over an installed copy.
-const FileRow k3dControls = {"CTL3DV2.Z", "CTL3DV2.DLL", kToSystem16, kInSourceNotInTarget, 1, 1, 0, 0, kStop};
+// The 3-D controls, never over an installed copy.
+const FileRow k3dControls = {"CTL3DV2.Z", "CTL3DV2.DLL", kToSystem16, kInSourceNotInTarget,
+                             kAskReplace, kUseArchitecture, kAnyVersion, kAskAboutCopyFailure, kStop};
 
 const char* TargetOf(TargetDirectory target, const char* programDir) {
     switch (target) {
         case kToSystem:
-            return g_systemDirectory;
+            return g_directories.system;
         case kToSystem16:
-            return g_system16Directory;
+            return g_directories.system16;
         default:
             return programDir;
     }
-}
-
-// 1 when `name` lies in `directory` (asked silently).
-int InDirectory(const char* directory, const char* name) {
-    return CheckDirectory(directory, 0, name, nullptr, kReportSilent);
 }
 
 int InArchitectureOf(const char* directory, const char* name) {
@@ -114,12 +123,13 @@ RowResult CheckPresence(const FileRow& row, char (&source)[kPathFieldSize], cons
         case kRequiredInArchitecture:
             return FindArchitectureFile(source, row.name) ? kRowInstalled : kRowStopped;
         case kInSource:
-            return InDirectory(source, row.name) ? kRowInstalled : kRowSkipped;
+            return DirectoryHoldsFile(source, row.name) ? kRowInstalled : kRowSkipped;
         case kNotInTarget:
-            return InDirectory(target, installedName) ? kRowSkipped : kRowInstalled;
+            return DirectoryHoldsFile(target, installedName) ? kRowSkipped : kRowInstalled;
         case kInSourceNotInTarget:
-            return InDirectory(source, row.name) && !InDirectory(target, installedName) ? kRowInstalled
-                                                                                         : kRowSkipped;
+            return DirectoryHoldsFile(source, row.name) && !DirectoryHoldsFile(target, installedName)
+                       ? kRowInstalled
+                       : kRowSkipped;
         default:
             return kRowInstalled;
     }
@@ -145,7 +155,7 @@ int InstallRows(const FileRow (&rows)[N], const char* sourceDirectory, const cha
     return 1;
 }
 
-// Rows 2 to 6.
+// The 32-bit libraries: imaging, then run-time.
 int Install32BitLibraries(const char* sourceDirectory, const char* programDir) {
     InstallRow(kImagingLibrary, sourceDirectory, programDir);
     RowResult gear = InstallRow(kGearLibrary, sourceDirectory, programDir);
@@ -166,9 +176,9 @@ void DeleteHelpIndex(const char* programDir) {
 int WriteBothSections(const ClientSettings* settings, const ClientSettings* notebookSettings) {
     int keptServerUpdate = g_setup.updateServerSection;
     g_setup.updateServerSection = 0;
-    int written = WriteConfigFile(g_setup.configDirectory, settings, 0);
+    int written = WriteConfigFile(g_setup.configDirectory, settings, kKeepSecondSection);
     g_setup.updateServerSection = keptServerUpdate;
-    return written && WriteConfigFile(g_setup.configDirectory, notebookSettings, 0);
+    return written && WriteConfigFile(g_setup.configDirectory, notebookSettings, kKeepSecondSection);
 }
 
 void RegisterClientExtensions(const char* programDir) {
@@ -183,7 +193,7 @@ void RegisterClientExtensions(const char* programDir) {
 
 int InstallSharedLibraries(const char* sourceDirectory, const char* programDir, int is32) {
     FileRow client = kClientProgram;
-    client.useArchitecture = is32 ? 1 : 0;
+    client.useArchitecture = is32 ? kUseArchitecture : kSourceDirectoryOnly;
     if (InstallRow(client, sourceDirectory, programDir) == kRowStopped) return 0;
     if (is32) return Install32BitLibraries(sourceDirectory, programDir);
     return InstallRows(k16BitLibraries, sourceDirectory, programDir);
@@ -220,7 +230,7 @@ int FinishClientSetup(const ClientSettings* settings, const ClientSettings* note
     int twoSections = notebookSettings && g_setup.netBaseDirSwitch;
     const ClientSettings* p = twoSections ? notebookSettings : settings;
 
-    if (!InDirectory(p->programDir, kClientProgramName)) {
+    if (!DirectoryHoldsFile(p->programDir, kClientProgramName)) {
         ShowError(IDS_CLIENT_FILES_NOT_COPIED);
         return 0;
     }
@@ -228,11 +238,11 @@ int FinishClientSetup(const ClientSettings* settings, const ClientSettings* note
     RegisterClientExtensions(p->programDir);
 
     int written = twoSections ? WriteBothSections(settings, notebookSettings)
-                              : WriteConfigFile(g_setup.configDirectory, settings, 1);
+                              : WriteConfigFile(g_setup.configDirectory, settings, kDropSecondSection);
     if (!written) return 0;
 
     int addGroup = 1;
-    if (askProgman && !AskYesNo(IDD_BOOL_ADD_PROGMAN_ENTRY, 1, addGroup)) return 0;
+    if (askProgman && !AskYesNo(IDD_BOOL_ADD_PROGMAN_ENTRY, kProposeYes, addGroup)) return 0;
     if (addGroup && !AddProgmanItems(p->programDir, p->systemArea)) return 0;
     WriteUninstallEntry(p->systemArea);
     return 1;

@@ -1,7 +1,7 @@
 // The processor-architecture table of the distribution share: the client's
 // 32-bit files for each processor lie in their own subdirectory.
 // Pure text: no windows.h.
-#include "files/architecture.h"
+#include "common/architecture.h"
 
 #include <cstddef>
 #include <cstring>

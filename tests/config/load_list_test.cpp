@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "desktop/load_list.h"
+#include "config/load_list.h"
 
 namespace {
 

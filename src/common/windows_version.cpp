@@ -1,6 +1,6 @@
 // Windows version tests. GetVersion(): low byte the major version, second
 // byte the minor version, top bit set on Windows 95 and Win32s.
-#include "workflow/windows_version.h"
+#include "common/windows_version.h"
 
 #include <windows.h>
 
