@@ -70,14 +70,14 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::string& exePath, const std::string& arguments,
-                         const std::vector<std::string>& extraEnvironment, const std::string& directory) {
+                         const std::vector<std::string>& extraEnvironment) {
     std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::string environment = EnvironmentBlock(extraEnvironment);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     if (process_ || !CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0],
-                                    directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+                                    directory_.empty() ? nullptr : directory_.c_str(), &startup, &info)) {
         seen_.push_back("CreateProcessA(" + commandLine + ") failed, error " + std::to_string(GetLastError()));
         return false;
     }
@@ -110,6 +110,15 @@ HWND ChildProcess::WaitForWindow(const char* className, DWORD timeoutMs) {
 
 HWND ChildProcess::WaitForBox(DWORD timeoutMs) {
     return WaitFor(timeoutMs, [](HWND w) { return HasClass(w, "#32770") && IsWindowVisible(w) && IsWindowEnabled(w); });
+}
+
+std::string ChildProcess::DialogText(HWND box) {
+    std::string text = BoxText(box);
+    return text.substr(text.find(": ") + 2);
+}
+
+bool ChildProcess::Press(HWND box, int id) {
+    return PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {

@@ -17,16 +17,21 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts `exePath` in `directory` ("": the test's own) with this process's
-    // environment, `extraEnvironment` ("NAME=value") added or replacing.
+    // Starts `exePath` in the directory set before ("": the test's own) with
+    // this process's environment, `extraEnvironment` ("NAME=value") added or replacing.
+    void SetDirectory(const std::string& directory) { directory_ = directory; }
     bool Start(const std::string& exePath, const std::string& arguments,
-               const std::vector<std::string>& extraEnvironment = {}, const std::string& directory = "");
+               const std::vector<std::string>& extraEnvironment = {});
 
     // A top-level window of the child with that class, visible or not.
     HWND WaitForWindow(const char* className, DWORD timeoutMs);
     // The child's topmost visible and enabled "#32770" window: the box that
     // waits for an answer. Null on time-out or exit.
     HWND WaitForBox(DWORD timeoutMs);
+
+    std::string DialogText(HWND box);  // a message box's text
+    bool Press(HWND box, int id);      // posts the button's command
+    DWORD ProcessId() const { return processId_; }
 
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
     bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -39,6 +44,7 @@ private:
 
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
+    std::string directory_;
     std::vector<std::string> seen_;
 };
 

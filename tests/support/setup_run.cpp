@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "support/process_driver.h"
+#include "support/x86_pc.h"
 #include "ui/resource_ids.h"
 
 namespace tst {
@@ -48,10 +49,9 @@ RunReport RunSetupProgram(const std::string& arguments, const std::vector<Expect
     RunReport report;
     ChildProcess child;
     std::vector<std::string> all = environment;
-#ifdef _WIN64
-    all.push_back("PROCESSOR_ARCHITECTURE=x86");  // 64-bit Wine reports AMD64 (x86_pc.h)
-#endif
-    if (!child.Start(kSetupProgram, arguments, all, kSetupDirectory)) return {1, "cannot start STNIN32.EXE " + arguments};
+    for (const std::string& entry : X86ChildEnvironment()) all.push_back(entry);
+    child.SetDirectory(kSetupDirectory);
+    if (!child.Start(kSetupProgram, arguments, all)) return {1, "cannot start STNIN32.EXE " + arguments};
     std::vector<HWND> answered = {nullptr};
     for (const Expectation& expected : boxes) {
         HWND box = NextBox(child, answered);

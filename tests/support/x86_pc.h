@@ -2,8 +2,7 @@
 // 32-bit Wine reports PROCESSOR_ARCHITECTURE x86 and its spooler serves
 // "Windows NT x86" as its own environment, as a 32-bit PC does. 64-bit Wine
 // reports AMD64 to the x86_64 build, so only there does X86Processor supply
-// x86 (for the share's I386 directory; a child STNIN32.EXE gets it from
-// support/setup_run.cpp); and its spooler refuses printers on "Windows NT x86"
+// x86 (for the share's I386 directory); and its spooler refuses printers on "Windows NT x86"
 // drivers (87), so tests of such printers skip there:
 //   if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
 #pragma once
@@ -13,8 +12,18 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace tst {
+
+// The "NAME=value" entries a child STNIN32.EXE gets added to its environment.
+inline std::vector<std::string> X86ChildEnvironment() {
+#ifdef _WIN64
+    return {"PROCESSOR_ARCHITECTURE=x86"};
+#else
+    return {};
+#endif
+}
 
 // For its scope PROCESSOR_ARCHITECTURE is x86; afterwards what it was before.
 class X86Processor {
