@@ -24,7 +24,6 @@
 #include "support/dialog_driver.h"
 #include "support/fresh_run_state.h"
 #include "support/import_hook.h"
-#include "support/main_window_once.h"
 #include "support/temp_directory.h"
 
 namespace {
@@ -129,6 +128,22 @@ TEST(ProgmanTest, GroupsItemCountIsTheSigned16BitNumberAfterTheSecondComma) {
         {"\"Telmora\",C:\\T.GRP", 0}, {"\"Telmora\",C:\\T.GRP,x", 0}, {"", 0},
     };
     for (const auto& reply : replies) EXPECT_EQ(reply.second, GroupItemCount(reply.first)) << reply.first;
+}
+
+// The group is never taken for empty when asking fails: no string handle for
+// the service's name (1) or for the group's (2).
+int g_refuseCall, g_calls;
+void* g_createStringHandle;
+HSZ WINAPI RefuseStringHandle(DWORD instance, LPCSTR text, int codePage) {
+    auto real = reinterpret_cast<decltype(&DdeCreateStringHandleA)>(g_createStringHandle);
+    return ++g_calls == g_refuseCall ? nullptr : real(instance, text, codePage);
+}
+TEST(ProgmanTest, AGroupIsNotTakenForEmptyWhenAskingFails) {
+    for (g_refuseCall = 1; g_refuseCall <= 2; ++g_refuseCall) {
+        tst::ImportHook refuse("USER32.dll", "DdeCreateStringHandleA", reinterpret_cast<void*>(&RefuseStringHandle));
+        g_createStringHandle = refuse.Original(), g_calls = 0;
+        EXPECT_EQ(0, IsProgmanGroupEmpty()) << g_refuseCall;
+    }
 }
 
 const char kChildVariable[] = "TELMORA_DDE_FRESH_SHELL";

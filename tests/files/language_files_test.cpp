@@ -1,5 +1,5 @@
 // The client language files on a scratch PC: what each language installs and deletes, the running client, an
-// installed library held open, the fall-back to English.
+// installed library held open.
 #include "files/file_test_support.h"
 #include "files/language_files.h"
 #include "ui/language.h"
@@ -92,22 +92,6 @@ TEST_F(LanguageFiles, AnInstalledLibraryHeldOpen) {
     ft::HeldFile held32(Installed32());
     driver.Expect(ft::Question(inUse, IDYES));
     EXPECT_EQ("ENG", Install("ENG"));
-}
-
-// The 16-bit library cannot be copied: its target directory is missing.
-TEST_F(LanguageFiles, AFailedLibraryCopyFallsBackToEnglish) {
-    const std::string missing = Share() + "NOSYS\\";
-    text::Copy(g_directories.system16, missing.c_str());
-    const std::string source = Share() + "QVIGER.DLL";
-    for (int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer);
-        tst::DialogDriver driver;
-        driver.Expect(ft::ErrorBox("Cannot copy file: " + source));
-        driver.Expect(ft::Question(ft::CopyFailed(source, missing + "QVINTL.DLL", true), answer));
-        if (answer == IDNO) driver.Expect(tst::MessageBoxExpect("Warning!", "Defaulting to English language client", {IDOK}));
-        EXPECT_EQ(answer == IDNO ? "ENG" : "GER", Install("GER"));
-        EXPECT_EQ(answer == IDNO ? ft::kMissing : "ger32", Content(Installed32()));
-    }
 }
 
 }  // namespace

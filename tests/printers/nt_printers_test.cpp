@@ -190,39 +190,6 @@ TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
     }
 }
 
-// A reinstallation over the fax printer and its port, as a program update finds them: the kit files are
-// copied again; the port, the monitor, the settings and an installed raster driver stay. Wine refuses the
-// Multisend printer, which has no data type, with 87, where Windows NT takes RAW. Printers on "Windows NT
-// x86" drivers need 32-bit Wine.
-TEST_F(NtPrinters, ReinstallationKeepsWhatIsThere) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    ASSERT_TRUE(AddTestDriver(kFaxPrinterName, kX86));
-    PRINTER_INFO_2A printer = {};
-    printer.pPrinterName = printer.pDriverName = const_cast<char*>(kFaxPrinterName);
-    printer.pPortName = const_cast<char*>(kFaxPortName);
-    printer.pPrintProcessor = const_cast<char*>("winprint");
-    printer.pDatatype = const_cast<char*>("RAW");
-    ASSERT_TRUE(win::Printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer))).IsOpen());
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPortKey, kFaxPortName, REG_SZ, "kept", 5));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKey, "Output Directory", REG_SZ, "D:\\", 4));
-    ft::PutFile(drivers_ + "RASDD.DLL", "the system's own");
-    g_setup.quietSwitch = 1;
-    tst::CountingFake<BOOL, LPSTR, DWORD, LPBYTE> monitor("WINSPOOL.DRV", "AddMonitorA", FALSE);
-    tst::DialogDriver driver;
-    driver.Expect(Outcome(kMultisendPrinterName, " (87)", IDYES));
-    EXPECT_EQ(1, Install());
-    EXPECT_EQ("share imgfaxdr.dll", ft::Content(drivers_ + "imgfaxdr.dll"));
-    EXPECT_EQ("share QVPRNM32.DLL", ft::Content(g_printers.ntSystemDirectory + std::string("\\Img32mm.dll")));
-    EXPECT_EQ("the system's own", ft::Content(drivers_ + "RASDD.DLL"));
-    EXPECT_EQ(0, monitor.Calls());
-    for (const auto& value : {std::make_pair(kPortKey, kFaxPortName), std::make_pair(kSettingsKey, "Output Directory")}) {
-        char data[16] = "";
-        DWORD size = sizeof data;
-        RegGetValueA(HKEY_LOCAL_MACHINE, value.first, value.second, RRF_RT_REG_SZ, nullptr, data, &size);
-        EXPECT_STREQ(value.second == kFaxPortName ? "kept" : "D:\\", data);
-    }
-}
-
 // What OpenPrinterA answers: Wine opens every printer for an administrator, 1801 for a missing one.
 BOOL WINAPI RefuseOpen(LPSTR, LPHANDLE, LPPRINTER_DEFAULTSA) {
     SetLastError(g_error);

@@ -91,18 +91,6 @@ TEST_F(Win95Printers, TheEntriesForALogAreaElsewhere) {
     EXPECT_EQ("+64", Profile("Telmora Multisend Printer", "Flags", "WINWORD6.INI"));
 }
 
-TEST_F(Win95Printers, ADefaultPrinterOfOursIsRewritten) {
-    const char* const cases[][2] = {
-        {"TELMORA PRINTER,OLD,LPT1:", "Telmora printer,QVPRIN,TELMORA.SPL"}, {"Telmora Print", "Telmora Print"},
-        {"telmora multisend printer,OLD,LPT1:", "Telmora Multisend Printer,QVPRN95,C:\\WINDOWS\\TELMORA.SPL"},
-        {"Other Printer,winspool,LPT1:", "Other Printer,winspool,LPT1:"}};
-    for (const auto& c : cases) {
-        WriteProfileStringA("windows", "device", c[0]);
-        EXPECT_EQ(1, Install());
-        EXPECT_EQ(c[1], Profile("windows", "device")) << c[0];
-    }
-}
-
 // A file missing from the share: the copy engine's question, then the printer's, answered Yes (the next file
 // follows) or No (the end). A failed shared driver file ends the work before any entry, whatever the answer.
 TEST_F(Win95Printers, ACopyFailureAsksWhetherToGoOn) {

@@ -1,13 +1,10 @@
-// The main window: its place at the bottom of the work area and the display
-// lines. (Every end-to-end run shows the first command run the job and quit,
-// every Program Manager item the DDE partner kept; how often the program
-// yields is a matter of speed, for bench/.)
+// The main window: a strip without a frame at the bottom of the work area,
+// two icons high, with the program's title. (Every end-to-end run shows the
+// first command run the job and quit; how often it yields is for bench/.)
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "common/setup_context.h"
-#include "support/main_window_once.h"
+#include "support/fresh_run_state.h"
 #include "ui/progress_display.h"
 
 namespace {
@@ -26,21 +23,6 @@ TEST(MainWindowTest, StripSitsAtTheBottomOfTheWorkAreaTwoIconsHigh) {
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) && GetWindowRect(g_setup.mainWindow, &shown));
     RECT expected = MainWindowRect(area, GetSystemMetrics(SM_CYICON));
     EXPECT_TRUE(EqualRect(&shown, &expected));
-}
-
-TEST(MainWindowTest, DisplayLinesAreReplacedAndCut) {
-    tst::UseMainWindow();
-    SetDisplayLine("Title", kDisplayTitle);
-    SetDisplayLine("first", kDisplayProgress);
-    SetDisplayLine("second", kDisplayProgress);
-    SetDisplayLine("ignored", 4);  // no such line
-    EXPECT_STREQ(g_setup.displayProgress, "second");
-    EXPECT_STREQ(g_setup.displayTitle, "Title");
-    SetDisplayLine(std::string(300, 'x').c_str(), kDisplayBoth);
-    EXPECT_EQ(std::string(g_setup.displayProgress), std::string(199, 'x'));
-    EXPECT_EQ(std::string(g_setup.displayTitle), std::string(199, 'x'));
-    RedrawWindow(g_setup.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // full-length lines paint
-    SetDisplayLine("", kDisplayBoth);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "files/copy_engine.h"
 #include "printers/printer_state.h"
 #include "startup/startup.h"
-#include "support/main_window_once.h"
 #include "ui/ui_state.h"
 #include "workflow/driver_state.h"
 

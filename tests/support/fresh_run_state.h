@@ -9,4 +9,9 @@ namespace tst {
 
 void FreshRunState();
 
+// The program's main window (the Program Manager conversation and the progress
+// line need it): created on the first call, once per test executable, and made
+// g_setup.mainWindow.
+void UseMainWindow();
+
 }  // namespace tst

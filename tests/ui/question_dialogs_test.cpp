@@ -1,6 +1,6 @@
 // The question dialogs, driven through the real dialogs, each centred: what
 // each offers and returns, how it tidies the answer, the abort confirmation,
-// the network labels, the language list, and a quiet run's main window.
+// the network labels. (The lifecycle picks German from the language list.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,10 +13,11 @@
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "support/dialog_driver.h"
+#include "support/import_hook.h"
 #include "support/fresh_run_state.h"
-#include "support/main_window_once.h"
 #include "support/temp_directory.h"
 #include "support/x86_pc.h"
+#include "config/server_areas.h"
 #include "ui/language_list.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
@@ -91,6 +92,7 @@ TEST_F(QuestionDialogsTest, EachQuestionOffersItsDefaultAndTidiesTheAnswer) {
     char spool[kDeviceSize] = "", redirect[kDeviceSize] = "lpt3", user[kDefaultUserSize] = "";
     unsigned short networks[5] = {};
     int answers[9] = {};
+    ClientSettings settings = {};
     const std::string fits(60, 'N'), tooLong(59, 'N');  // labels of 16 + 60 + 3 and of 18 + 59 + 3 characters
     const char* seven[] = {"1", "2", "3", "4", "5", "6", "7", nullptr};
     const char* cut[] = {"Replace file C:\\A.DLL", nullptr, "never shown"};
@@ -161,6 +163,9 @@ TEST_F(QuestionDialogsTest, EachQuestionOffersItsDefaultAndTidiesTheAnswer) {
         {"user, no network", [&] { return AskDefaultUser(kNetworkOther, user); },
          {Box({"Enter your TELMORA user name (or a single '?'"}).OnShow(Shows(IDC_PATH_EDIT, ""))
               .Type(IDC_PATH_EDIT, "smith")}, 1},
+        {"user settings end at an aborted spooler question (Windows 3.1)",
+         [&] { tst::FakeWindowsVersion windows31(0x80000A03); return AskUserSettings(&settings); },
+         {Box(kNetwork), Box({}), Box(kRunTsr).Press(IDC_ABORT), Abort(IDYES)}, 0},
         {"user, a network", [&] { return AskDefaultUser(kNetworkPrimary, user); },
          {Box({"Your TELMORA user name is normally determined"}).OnShow(Shows(IDC_PATH_EDIT, "SMITH"))
               .Type(IDC_PATH_EDIT, "averylongname")}, 1},
@@ -175,65 +180,6 @@ TEST_F(QuestionDialogsTest, EachQuestionOffersItsDefaultAndTidiesTheAnswer) {
     EXPECT_STREQ("LPT2", spool);
     EXPECT_STREQ("PRN", redirect);
     EXPECT_STREQ("AVERYLON", user) << "eight characters at most";
-}
-
-TEST_F(QuestionDialogsTest, QuietRunShowsTheMainWindowBeforeEveryQuestion) {
-    tst::UseMainWindow();
-    int answer = 0;
-    for (int quiet : {0, 1, 1}) {  // every question, not only the first
-        ShowWindow(g_setup.mainWindow, SW_HIDE);
-        g_setup.quietSwitch = quiet;
-        AskAll({{"yes/no", [&] { return AskYesNo(IDD_BOOL_RUN_TSR, 1, answer); },
-                 {Box(kRunTsr).OnShow([=](HWND) { EXPECT_EQ(quiet, IsWindowVisible(g_setup.mainWindow)); })}, 1}});
-    }
-    EXPECT_STREQ("Telmora client installation program (32 bit) - version 6.00", g_setup.displayTitle);
-    ShowWindow(g_setup.mainWindow, SW_SHOW);
-}
-
-// The entries of the language list, "," between them, the selected one marked "*".
-std::string ListShown(HWND list) {
-    std::string shown;
-    for (LRESULT i = 0; i < SendMessageA(list, CB_GETCOUNT, 0, 0); ++i) {
-        char entry[64] = "";
-        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
-        shown += (i ? "," : "") + std::string(SendMessageA(list, CB_GETCURSEL, 0, 0) == i ? "*" : "") + entry;
-    }
-    return shown;
-}
-
-TEST_F(QuestionDialogsTest, LanguageListHoldsEnglishAndEveryLibraryOnTheShare) {
-    const std::vector<const char*> share = {"QVIGER.DLL", "qvifre.dll", "QVIXYZ.DLL", "I386\\TELMORA.EXE",
-                                            "I386\\QVIGER32.DLL", "I386\\QVIPOL32.DLL", "I386\\QVIXYZ32.DLL"};
-    const struct {
-        std::vector<const char*> files;
-        const char *processor, *current, *shown, *pick, *answer;
-    } rows[] = {
-        {{}, "x86", "eng", "*English (British)", nullptr, "ENG"},
-        // A code the table does not know is listed by each library that has it.
-        {share, "x86", "pol", "English (British),French,German,*Polish,XYZ,XYZ", nullptr, "POL"},
-        {share, "x86", "GER", "English (British),French,*German,Polish,XYZ,XYZ", "XYZ", "XYZ"},
-        // The processor directory only for x86 exactly, and only with the client program there.
-        {share, "X86", "POL", "English (British),French,German,XYZ", "German", "GER"},
-        {{"QVIGER.DLL", "I386\\QVIPOL32.DLL"}, "x86", "ENG", "*English (British),German", nullptr, "ENG"},
-        {{"QVIGERMAN.DLL"}, "x86", "ENG", "*English (British)", nullptr, "ENG"},  // no 8.3 name
-    };
-    tst::X86Processor x86;
-    for (const auto& row : rows) {
-        tst::TempDirectory setup;
-        text::Copy(g_setup.setupDirectory, setup.Path().c_str());
-        ASSERT_TRUE(CreateDirectoryA(setup.File("I386").c_str(), nullptr));
-        for (const char* file : row.files) ASSERT_TRUE(tst::WriteFile(setup.File(file), ""));
-        _putenv_s("PROCESSOR_ARCHITECTURE", row.processor);
-        std::string shown = row.shown;
-        tst::Expectation box = Box({"Which language would you like to use for the"}).OnShow([shown](HWND dialog) {
-            EXPECT_EQ(shown, ListShown(GetDlgItem(dialog, IDC_LANGUAGE_LIST)));
-        });
-        if (row.pick) box.Select(IDC_LANGUAGE_LIST, row.pick);
-        char answer[kLanguageCodeSize] = "-";
-        AskAll({{row.shown, [&] { return AskLanguage(IDD_LANGUAGE_BOX, row.current, answer, sizeof answer); },
-                 {box}, 1}});
-        EXPECT_STREQ(row.answer, answer);
-    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Runs of the real STNIN32.EXE from the demo share for what the lifecycle
 // (tests/lifecycle) does not reach: quiet runs, /U and /X, the notebook with a
 // second server, a running client, files that cannot be replaced or deleted,
-// the reboot box, a Windows the program does not know; and hostile input,
+// the reboot box; and hostile input,
 // which the program must report (the expected box, answered) or ignore, never
 // crash, changing nothing it has no business changing. One row per run: the
 // PC made ready, the switches, every box in order, then what must hold.
@@ -176,17 +176,6 @@ std::vector<tst::RunCase> Cases() {
              EXPECT_TRUE(FileExists(std::string(kCopyTarget) + "QSPOOL.EXE"));
              ExpectServers();
          }},
-        // Wine's own Windows is neither Windows 95 nor an NT the program knows:
-        // removing and installing the fax printer each report it; the Multisend
-        // printer is tried as on NT. The notebook's own base again: one section.
-        {"notebook whose network server is its own", nullptr, [] { tst::WriteFile(kNotebookMark, "notebook\r\n"); }, "", {},
-         {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion,
-          MessageBoxExpect(kSetupTitle, "Do you want to connect to a network server as well?", {IDYES, IDNO}).Press(IDYES),
-          Question("Where are the Network server's files installed?").Type(IDC_PATH_EDIT, "F:\\"),
-          Error("Operating System unrecognized - make sure you are installing on the correct system"),
-          Error("Operating System unrecognized - make sure you are installing on the correct system"),
-          Product(kSpoolerPrompt, {IDOK, IDCANCEL}), Error(kMultisendFailed, IDYES), kQuit},
-         [] { EXPECT_FALSE(Holds(ReadFile(kConfigFile), "[WORKSTATION-1]")) << ReadFile(kConfigFile); }},
         // /X with /U uninstalls and ends, without the function box and without an
         // update; /Q /X does the same without asking anything. No printer was made
         // on this NT, so their removal asks nothing either.
@@ -313,7 +302,6 @@ void ExpectNoChange() { EXPECT_EQ(tst::DescribeChanges(g_before.ChangesTo(tst::S
 void SetLoadLine() {
     RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "load", REG_SZ, kLoadLine.c_str(), 1001);
     RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "run", REG_SZ, "C:\\UTIL\\RUN.EXE", 17);
-    TakeSnapshot();
 }
 
 // A TELMORA.INI in a PATH directory beyond the search list's end is not found;
@@ -355,8 +343,6 @@ std::vector<tst::RunCase> HostileCases() {
         }
     });
     const std::vector<Expectation> install = {FunctionBox(IDC_FUNCTION_INSTALL), Expectation(kBaseQuestion).Shows(IDC_PATH_EDIT, "F:\\"), kQuit};
-    const std::vector<Expectation> aborted = {FunctionBox(IDC_FUNCTION_INSTALL), Question("Where are the Telmora files installed?", IDC_ABORT),
-                                              Product("Abort installation?", {IDYES, IDNO}), kQuit};
     std::vector<Expectation> autoexec = install;
     autoexec.insert(autoexec.end() - 1, {Question("AUTOEXEC.BAT needs to be edited", IDC_ANSWER_NO),
                                          MessageBoxExpect("Warning!", "Ensure that the line\n'SET QVTLINIT=C:\\WINDOWS'\nis in AUTOEXEC.BAT or a startup file", {IDOK})});
@@ -368,10 +354,8 @@ std::vector<tst::RunCase> HostileCases() {
         {"INIT and PATH of 10 000 characters", "win95", PrepareFarConfig, "", {"INIT=" + qvtlinit, path}, install,
          ExpectOnlyANewConfig},
         {"an /I directory of 1 000 characters", nullptr, TakeSnapshot, "/I C:\\" + std::string(997, 'D'), {}, {refused}, ExpectNoChange},
-        // The load line is read with a limit of 200 characters: only reading it
-        // changes nothing; an installation writes back what it read, without the
-        // client, upper case, cut after 200 characters.
-        {"load line of 1 000 characters, read", "win95", SetLoadLine, "", {}, aborted, ExpectNoChange},
+        // The load line is read with a limit of 200 characters: an installation
+        // writes back what it read, without the client, upper case, cut there.
         {"load line of 1 000 characters, written", "win95", SetLoadLine, "", {}, install,
          [] {
              std::string expected = kLoadLine.substr(0, 200);
@@ -385,9 +369,6 @@ std::vector<tst::RunCase> HostileCases() {
              RegSetKeyValueA(HKEY_CURRENT_USER, kIntlSection, "sLanguage", REG_BINARY, "DEU", 3);
          },
          "", {}, install, ExpectLoadLineText},
-        {"load line as bytes without an end", "win95",
-         [] { RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "load", REG_BINARY, kWrongBytes.data(), 1000); }, "", {},
-         install, ExpectLoadLineText},
         // The uninstallation meets its own keys holding values of the wrong type,
         // and removes them all the same.
         {"uninstall over values of the wrong type", "win95",
@@ -403,11 +384,9 @@ std::vector<tst::RunCase> HostileCases() {
          },
          "/Q /X", {}, {},
          [] { EXPECT_FALSE(KeyExists(kUninstallKey) || KeyExists("Software\\Norvale", HKEY_CURRENT_USER)); }},
-        // A TELMORA.INI of random bytes: reading it changes nothing, and an
-        // installation keeps every line byte for byte (Ctrl-Z dropped, an LF for
-        // the last line), then adds its own section.
-        {"TELMORA.INI of random bytes, read", "win95", [] { tst::WriteFile(kConfigFile, kRandomConfig); }, "", {}, aborted,
-         [] { EXPECT_TRUE(ReadFile(kConfigFile) == kRandomConfig) << "TELMORA.INI changed"; }},
+        // A TELMORA.INI of random bytes: an installation keeps every line byte
+        // for byte (Ctrl-Z dropped, an LF for the last line), then adds its own
+        // section.
         {"TELMORA.INI of random bytes, written", "win95", [] { tst::WriteFile(kConfigFile, kRandomConfig); }, "", {},
          install,
          [] {
