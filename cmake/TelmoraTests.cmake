@@ -42,8 +42,16 @@ foreach(folder ${TELMORA_TEST_FOLDERS})
   target_link_libraries(${target} PRIVATE test_support telmora_core telmora_resources ${TELMORA_STATIC_LINK})
   add_dependencies(${target} stnin32)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${TELMORA_WINE_RUN}")
-  add_test(NAME ${name} COMMAND ${target})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED testbed TIMEOUT 600)
+  # The lifecycle runs each Windows personality on a Wine PC of its own.
+  set(runs ${name})
+  if(name STREQUAL "lifecycle")
+    set(runs lifecycle_Windows95 lifecycle_WindowsNT351 lifecycle_WindowsNT40)
+  endif()
+  foreach(run ${runs})
+    string(REPLACE "lifecycle_" "--gtest_filter=Lifecycle." filter ${run})
+    add_test(NAME ${run} COMMAND ${target} $<$<NOT:$<STREQUAL:${run},${name}>>:${filter}>)
+    set_tests_properties(${run} PROPERTIES FIXTURES_REQUIRED testbed TIMEOUT 600)
+  endforeach()
 endforeach()
 
 # The demo driver (make demo, make demo-lifecycle): the lifecycle steps of the

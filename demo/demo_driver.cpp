@@ -21,18 +21,14 @@
 #include <vector>
 
 #include "lifecycle/lifecycle_steps.h"
-#include "support/process_driver.h"
+#include "support/setup_run.h"
 #include "support/snapshot.h"
 #include "support/x86_pc.h"
 #include "ui/resource_ids.h"
 
 namespace {
 
-const char kProgram[] = "F:\\SYSTEM\\WIN32\\STNIN32.EXE";
 const char kConfigFile[] = "C:\\windows\\TELMORA.INI";
-const DWORD kWindowTimeoutMs = 60000;
-const DWORD kPollMs = 50;
-const DWORD kExitPollMs = 100;
 const DWORD kPaintSettleMs = 400;
 
 int g_problems = 0;         // boxes and texts that were not as the steps expect
@@ -112,116 +108,39 @@ void Picture() {
     if (SaveScreen(g_pictures + name + ".bmp")) std::printf("      (picture %s)\n", name);
 }
 
-bool WaitUntilGone(HWND window) {
-    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += kPollMs) {
-        if (!IsWindow(window)) return true;
-        Sleep(kPollMs);
-    }
-    return false;
+std::string ButtonText(HWND box, int id) {
+    char text[256] = "";
+    GetDlgItemTextA(box, id, text, sizeof text);
+    return text;
 }
 
-std::string TitleOf(HWND window) {
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof title);
-    return title;
+// Prints each box the steps expect, with a picture of the screen, before it is answered.
+void ShowBox(HWND box, const tst::Expectation& expected) {
+    std::printf("   [%s]\n", Shown(tst::BoxText(box)).c_str());
+    Picture();
+    for (const auto& typed : expected.typed) std::printf("      typed \"%s\"\n", Shown(typed.second).c_str());
+    for (const auto& selected : expected.selected) std::printf("      selected \"%s\"\n", Shown(selected.second).c_str());
+    for (int id : expected.clicked) std::printf("      chose %s\n", Shown(ButtonText(box, id)).c_str());
+    std::printf("      -> %s\n", Shown(ButtonText(box, expected.press ? expected.press : IDOK)).c_str());
 }
 
-// One run of STNIN32.EXE for a step (the run the steps expect, see
-// lifecycle_steps.h), printing every box and answer.
-class DemoRun {
-public:
-    explicit DemoRun(const std::string& arguments) {
-        std::printf("   STNIN32.EXE %s\n", arguments.c_str());
-        child_.SetDirectory(lifecycle::kSetupDirectory);
-        started_ = child_.Start(kProgram, arguments, tst::X86ChildEnvironment());
-        if (!started_) Problem("STNIN32.EXE did not start");
-    }
+// One step: its run, every box printed; problems end the demo after the step.
+void RunStep(const lifecycle::Step& step, const lifecycle::Windows& windows) {
+    if (step.before) step.before(windows);
+    std::printf("   STNIN32.EXE %s\n", step.arguments.c_str());
+    tst::RunReport report = tst::RunSetupProgram(step.arguments, step.boxes, {}, ShowBox);
+    std::printf("   STNIN32.EXE ended with exit code %lu\n", static_cast<unsigned long>(report.exitCode));
+    if (!report.problems.empty()) Problem(ForTerminal(report.problems));
+    if (report.exitCode != 0) Problem("the exit code is not 0");
+    if (step.after) step.after();
+}
 
-    HWND Expect(const char* caption, const char* text) {
-        HWND box = started_ ? child_.WaitForDialog(nullptr, kWindowTimeoutMs) : nullptr;
-        if (!box) {
-            if (started_) Stop("no box [" + Shown(caption) + "] " + Shown(text) + "\n" + child_.Describe());
-            return nullptr;
-        }
-        std::string shown = TextOf(box);
-        std::printf("   [%s] %s\n", Shown(TitleOf(box)).c_str(), Shown(shown).c_str());
-        Picture();
-        if (TitleOf(box) == caption && shown.find(text) != std::string::npos) return box;
-        Stop(std::string("expected [") + Shown(caption) + "] " + Shown(text));
-        return nullptr;
-    }
-    void Answer(HWND box, int id) {
-        if (!box) return;
-        std::printf("      -> %s\n", Shown(child_.ControlText(box, id)).c_str());
-        child_.Press(box, id);
-        if (!WaitUntilGone(box)) Problem("the box did not close");
-    }
-    void Answer(const char* caption, const char* text, int id) { Answer(Expect(caption, text), id); }
-    void Type(HWND box, const char* text) {
-        if (!box) return;
-        std::printf("      typed \"%s\"\n", Shown(text).c_str());
-        if (!child_.Type(box, IDC_PATH_EDIT, text)) Problem("cannot type into the path field");
-    }
-    void ExpectText(HWND box, int control, const std::string& expected) {
-        if (!box) return;
-        std::string text = child_.ControlText(box, control);
-        std::printf("      proposes \"%s\"\n", Shown(text).c_str());
-        if (text != expected) Problem("expected the proposal \"" + Shown(expected) + "\"");
-    }
-    void Select(HWND box, int control, const char* entry) {
-        if (!box) return;
-        std::printf("      selected \"%s\"\n", Shown(entry).c_str());
-        if (!child_.Select(box, control, entry)) Problem("no such entry");
-    }
-    void Choose(int functionButton, const char* caption, const char* question) {
-        HWND box = Expect(caption, question);
-        if (!box) return;
-        std::printf("      chose %s\n", Shown(child_.ControlText(box, functionButton)).c_str());
-        child_.Press(box, functionButton);
-        Answer(box, IDOK);
-    }
-    void Quit(const char* caption, const char* question) { Choose(IDC_FUNCTION_QUIT, caption, question); }
-    void ExpectExit() {
-        DWORD code = 1;
-        for (DWORD waited = 0; started_ && waited < kWindowTimeoutMs; waited += kExitPollMs) {
-            if (child_.WaitForExit(kExitPollMs, &code)) {
-                std::printf("   STNIN32.EXE ended with exit code %lu\n", static_cast<unsigned long>(code));
-                if (code != 0) Problem("the exit code is not 0");
-                return;
-            }
-            HWND box = child_.WaitForDialog(nullptr, 0);
-            if (!box) continue;
-            std::printf("   [%s] %s\n", Shown(TitleOf(box)).c_str(), Shown(TextOf(box)).c_str());
-            Stop("expected the end of the run");
-        }
-        if (started_) Stop("STNIN32.EXE did not end\n" + child_.Describe());
-    }
-
-private:
-    std::string TextOf(HWND box) { return child_.DialogText(box) + child_.ControlText(box, IDC_TEXT_LINE1); }
-
-    // A run that has left the steps' path ends here; the demo stops after the step.
-    void Stop(const std::string& what) {
-        Problem(what);
-        child_.Kill();
-        started_ = false;
-    }
-
-    tst::ChildProcess child_;
-    bool started_ = false;
-};
-
-struct Step {
-    const char* title;
-    void (*run)(const lifecycle::Windows&);
-};
-
-const Step kSteps[] = {
-    {"Install the client from the demo share", &lifecycle::Install<DemoRun>},
-    {"Edit the configuration: log area C:\\FaxLog, language German", &lifecycle::Edit<DemoRun>},
-    {"Copy the programs to C:\\Telmora Client", &lifecycle::Copy<DemoRun>},
-    {"Update the programs", &lifecycle::Update<DemoRun>},
-    {"Uninstall the client", &lifecycle::Uninstall<DemoRun>},
+const char* const kStepTitles[] = {
+    "Install the client from the demo share",
+    "Edit the configuration: log area C:\\FaxLog, language German",
+    "Copy the programs to C:\\Telmora Client",
+    "Update the programs over files changed since the copy",
+    "Uninstall the client",
 };
 
 void PrintChanges(const std::vector<tst::Change>& changes) {
@@ -258,14 +177,14 @@ bool IsMappedWinIni(const tst::Change& c) {
     }
     return false;
 }
-bool IsProfile(const tst::Change& c) { return c.kind == "ini" || c.kind == "line" || IsMappedWinIni(c); }
+bool IsProfile(const tst::Change& c) { return IsMappedWinIni(c); }
 bool IsSpooler(const tst::Change& c) { return IsRegistry(c) && Contains(c.name, "\\Control\\Print\\"); }
 bool IsOtherRegistry(const tst::Change& c) { return IsRegistry(c) && !IsSpooler(c) && !IsMappedWinIni(c); }
 
 const Group kGroups[] = {
     {"Files, and where they went", &IsFile},
-    {"WIN.INI, SYSTEM.INI and AUTOEXEC.BAT entries (Wine keeps [windows], [devices], [PrinterPorts], "
-     "[Extensions] and [ports] in the registry, as Windows NT does)",
+    {"WIN.INI entries (Wine keeps [windows], [devices], [PrinterPorts], [Extensions] and [ports] in the "
+     "registry, as Windows NT does)",
      &IsProfile},
     {"The spooler's printers, drivers, processors, monitors and ports", &IsSpooler},
     {"Registry entries: the uninstall entry, the fax graphics extensions", &IsOtherRegistry},
@@ -312,7 +231,7 @@ void PrintReport(const std::vector<tst::Change>& changes) {
 int RunInstall(const lifecycle::Windows& windows) {
     tst::Snapshot before = tst::Snapshot::Take();
     std::printf("\n== Standard installation from the demo share\n");
-    lifecycle::Install<DemoRun>(windows);
+    RunStep(lifecycle::Steps(windows).front(), windows);
     PrintReport(before.ChangesTo(tst::Snapshot::Take()));
     if (g_problems) {
         std::fprintf(stderr, "demo: the installation did not complete as expected (%d problems)\n", g_problems);
@@ -326,9 +245,10 @@ int RunLifecycle(const lifecycle::Windows& windows) {
     tst::Snapshot start = tst::Snapshot::Take();
     tst::Snapshot before = start;
     int number = 0;
-    for (const Step& step : kSteps) {
-        std::printf("\n== %d. %s\n", ++number, step.title);
-        step.run(windows);
+    for (const lifecycle::Step& step : lifecycle::Steps(windows)) {
+        std::printf("\n== %d. %s\n", number + 1, kStepTitles[number]);
+        ++number;
+        RunStep(step, windows);
         tst::Snapshot after = tst::Snapshot::Take();
         std::printf("   What changed:\n");
         PrintChanges(before.ChangesTo(after));

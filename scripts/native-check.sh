@@ -1,110 +1,50 @@
 #!/usr/bin/env bash
-# Native sanitizer check of the pure text units (native/): configures and
-# builds native/ with the host's clang, runs the native tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, runs every libFuzzer target
-# for a bounded time from its seed corpus, and replays every seed through the
-# fuzz target itself. Exits non-zero on any failure.
+# Native sanitizer check of the pure text units (native/): builds native/ with
+# the host's clang, runs their table tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, runs every libFuzzer target for a bounded time
+# from its seed corpus and replays every seed through its target. Exits
+# non-zero on any failure.
 #
 #   scripts/native-check.sh [seconds per fuzz target, default 15; 0 skips fuzzing] [build directory]
 #
-# JOBS (default 2) sets the parallel build and how many fuzz targets run at
-# once. New inputs a run finds stay in <build>/fuzz-work/<unit>/; a failing
-# input is written to <build>/fuzz-artifacts/. Once its fault is fixed, copy
-# it into native/corpus/<unit>/ so that every later run replays it.
+# JOBS (default 2) sets the parallel build. New inputs a run finds stay in
+# <build>/fuzz-work/<unit>/; a failing input is written to
+# <build>/fuzz-artifacts/. Once its fault is fixed, copy it into
+# native/corpus/<unit>/ so that every later run replays it.
 set -euo pipefail
-
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-15}
 build=${2:-$root/build/native}
-jobs=${JOBS:-2}
-
-if ! [[ $seconds =~ ^[0-9]+$ ]]; then
-  echo "native-check: seconds must be a whole number, not '$seconds'" >&2
-  exit 2
-fi
+[[ $seconds =~ ^[0-9]+$ ]] || { echo "native-check: seconds must be a whole number, not '$seconds'" >&2; exit 2; }
 for tool in clang++ cmake ninja; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "native-check: $tool is missing; scripts/install-deps.sh installs it" >&2
-    exit 2
-  fi
+  command -v "$tool" >/dev/null || { echo "native-check: $tool is missing; scripts/install-deps.sh installs it" >&2; exit 2; }
 done
-
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 echo "== native build ($build)"
-mkdir -p "$build"
+mkdir -p "$build/fuzz-work" "$build/fuzz-artifacts"
 cmake -S "$root/native" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >"$build/configure.log" 2>&1 ||
   { cat "$build/configure.log"; exit 1; }
-cmake --build "$build" -j "$jobs"
-
-echo "== native tests"
+cmake --build "$build" -j "${JOBS:-2}"
+echo "== table tests of the pure units"
 "$build/native_tests" --gtest_brief=1
 
-units=()
-for folder in "$root"/native/corpus/*/; do
-  units+=("$(basename "$folder")")
-done
-
-work=$build/fuzz-work
-artifacts=$build/fuzz-artifacts
-mkdir -p "$work" "$artifacts"
-
-# Runs one target for the given time; its log and its result ("ok" or
-# "failed") go to <work>/<unit>.log and <work>/<unit>.result.
-fuzz_unit() {
-  local unit=$1
-  rm -rf "${work:?}/$unit"
-  mkdir -p "$work/$unit"
-  if "$build/${unit}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/$unit-" "$work/$unit" "$root/native/corpus/$unit" >"$work/$unit.log" 2>&1; then
-    echo ok >"$work/$unit.result"
-  else
-    echo failed >"$work/$unit.result"
-  fi
-}
-
+echo "== fuzzing each target for $seconds s, then replaying its seeds"
 failed=()
-if [ "$seconds" -gt 0 ]; then
-  echo "== fuzzing ${#units[@]} targets, $seconds s each, $jobs at a time"
-  running=0
-  for unit in "${units[@]}"; do
-    rm -f "$work/$unit.result"
-    fuzz_unit "$unit" &
-    running=$((running + 1))
-    if [ "$running" -ge "$jobs" ]; then
-      wait -n || true
-      running=$((running - 1))
-    fi
-  done
-  wait
-  for unit in "${units[@]}"; do
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$unit.log" | tail -n 1)
-    if [ "$(cat "$work/$unit.result" 2>/dev/null)" = ok ]; then
-      echo "$unit: ${runs:-?} inputs, no failure"
-    else
-      echo "$unit: FAILED; the end of its log ($work/$unit.log):"
-      tail -n 40 "$work/$unit.log"
-      ls "$artifacts"/"$unit"-* 2>/dev/null | sed 's/^/  failing input: /' || true
-      failed+=("$unit (fuzzing)")
-    fi
-  done
-fi
-
-echo "== replaying the seed corpora"
-for unit in "${units[@]}"; do
-  seeds=("$root/native/corpus/$unit"/*)
-  if ! "$build/${unit}_fuzz" "${seeds[@]}" >"$work/$unit.replay.log" 2>&1; then
-    echo "$unit: a seed FAILED:"
-    tail -n 40 "$work/$unit.replay.log"
-    failed+=("$unit (corpus)")
+for corpus in "$root"/native/corpus/*/; do
+  unit=$(basename "$corpus") work=$build/fuzz-work/$(basename "$corpus")
+  rm -rf "$work" "$work.log" && mkdir -p "$work"
+  if [ "$seconds" -gt 0 ] && ! "$build/${unit}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$unit-" "$work" "$corpus" >"$work.log" 2>&1; then
+    echo "$unit: fuzzing FAILED; the end of $work.log:" && tail -n 40 "$work.log"
+    failed+=("$unit (fuzzing)")
+  elif ! "$build/${unit}_fuzz" "$corpus"* >"$work.replay.log" 2>&1; then
+    echo "$unit: a seed FAILED; the end of $work.replay.log:" && tail -n 40 "$work.replay.log"
+    failed+=("$unit (seeds)")
   else
-    echo "$unit: ${#seeds[@]} seeds passed"
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work.log" 2>/dev/null | tail -n 1) || true
+    echo "$unit: ${runs:-no} inputs fuzzed, $(ls "$corpus" | wc -l) seeds passed"
   fi
 done
-
-if [ ${#failed[@]} -gt 0 ]; then
-  echo "native-check: FAILED: ${failed[*]}" >&2
-  exit 1
-fi
+[ ${#failed[@]} -eq 0 ] || { echo "native-check: FAILED: ${failed[*]}" >&2; exit 1; }
 echo "native-check: all passed"

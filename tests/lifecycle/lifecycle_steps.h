@@ -1,81 +1,35 @@
 // The steps of the fax client's life on one PC, shared by the lifecycle tests
 // and the lifecycle demo: install from the demo share, edit the configuration
 // (a new log area and German), copy the programs into a directory with a
-// blank in its name, update them, uninstall. Each step is one run of the real
-// STNIN32.EXE from the share and lists every box the run must show, in its
-// order, with the answer given.
-//
-// A step is a template over the run that drives the program: the tests'
-// LifecycleRun (a tst::SetupRun, where a box out of order is a test failure)
-// or the demo's run (which prints every box and answer). A run offers:
-//   Run(arguments)                           starts STNIN32.EXE
-//   Choose(button, caption, question)        the function box: pick, OK
-//   Quit(caption, question)                  the function box offering Quit: OK
-//   Expect(caption, text) -> HWND            the next box
-//   Answer(box, id), Answer(caption, text, id)
-//   Type(box, text)                          the path field
-//   ExpectText(box, control, expected)       what a field or list shows
-//   Select(box, control, entry)              a list entry
-//   ExpectExit()                             the end of the run, exit code 0
-// This header needs no test framework.
+// blank in its name, update them over files changed since, uninstall. Each
+// step is one run of the real STNIN32.EXE with every box it must show, in
+// order, with its answer (support/setup_run.h).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "support/setup_run.h"
+#include "support/temp_directory.h"
 #include "ui/resource_ids.h"
 
 namespace lifecycle {
 
-const char kSetupDirectory[] = "F:\\SYSTEM\\";
-const char kArchitectureDirectory[] = "F:\\SYSTEM\\I386\\";
-const char kAppDefaultsKey[] = "Software\\Wine\\AppDefaults\\STNIN32.EXE";
-const char kNewLogArea[] = "C:\\FaxLog";                   // stored as C:\FAXLOG\ .
-const char kNewProgramDirectory[] = "C:\\Telmora Client";  // stored as C:\TELMORA CLIENT\ .
-const char kCaption[] = "Telmora";
-
-// The texts by which the steps know the program's boxes: the program's own
-// English, and the German of the share's language library, which the program
-// uses for itself once the edit step has installed it.
-struct Texts {
-    const char* title;
-    const char* functionQuestion;
-    const char* errorCaption;
-    const char* spoolerPrompt;
-    const char* multisendFailed;
-};
-
-const Texts kEnglish = {
-    "Telmora installation",
-    "What function do you want to perform?",
-    "Error!",
-    "Workstation setup is about to stop the print spooler.\nThis may affect current printing.\nClick OK to continue.",
-    "Unable to install Telmora Multisend Printer.\n (87)\n - Ignore error and continue?",
-};
-
-const Texts kGerman = {
-    "Telmora-Installation",
-    "Welche Funktion m",  // ...öchten Sie ausführen?
-    "Fehler!",
-    "Klicken Sie auf OK, um fortzufahren.",
-    "Telmora Multisend Printer kann nicht installiert werden.\n (87)\n - Fehler ignorieren und fortfahren?",
-};
-
-enum Family { kWindows95Family, kWindowsNTFamily };
-
-// A Windows that Wine shows STNIN32.EXE.
+// A Windows that Wine shows STNIN32.EXE: its version name for Wine, whether
+// it is Windows NT, and whether the uninstallation runs with /X, as the
+// uninstall entry's command runs it.
 struct Windows {
-    const char* wineVersion;   // the Version value Wine reads for STNIN32.EXE
-    Family family;
-    bool uninstallWithSwitch;  // /X, as the uninstall entry's command runs it
+    const char* wineVersion;
+    bool nt;
+    bool uninstallWithSwitch;
 };
 
-const Windows kWindows95 = {"win95", kWindows95Family, false};
-const Windows kWindowsNT351 = {"nt351", kWindowsNTFamily, false};
-const Windows kWindowsNT40 = {"nt40", kWindowsNTFamily, true};
+const Windows kWindows95 = {"win95", false, false};
+const Windows kWindowsNT351 = {"nt351", true, false};
+const Windows kWindowsNT40 = {"nt40", true, true};
 
-// The Windows whose Wine version name is `wineVersion`; null for another.
 inline const Windows* FindWindows(const std::string& wineVersion) {
     for (const Windows* windows : {&kWindows95, &kWindowsNT351, &kWindowsNT40}) {
         if (wineVersion == windows->wineVersion) return windows;
@@ -83,27 +37,22 @@ inline const Windows* FindWindows(const std::string& wineVersion) {
     return nullptr;
 }
 
-// Wine gives a program the Windows version named under its AppDefaults key,
-// read when the program starts.
-inline bool SetWineVersion(const char* version) {
-    return RegSetKeyValueA(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", REG_SZ, version,
-                           static_cast<DWORD>(lstrlenA(version) + 1)) == ERROR_SUCCESS;
-}
-
-// A Windows NT PC has its print spooler service running. Wine's stops
-// whenever its server starts again; this starts it through the service
-// control manager and waits (at most five seconds) until it runs.
-inline bool StartSpooler() {
-    const int kSteps = 250;
-    const DWORD kStepMs = 20;
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+// Makes the Wine PC that Windows before the first run: the version Wine gives
+// STNIN32.EXE, and on Windows NT a running print spooler (Wine's stops whenever
+// its server starts again), waited for at most five seconds.
+inline bool PreparePc(const Windows& windows) {
+    const char* version = windows.wineVersion;
+    if (RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\STNIN32.EXE", "Version", REG_SZ, version,
+                        static_cast<DWORD>(lstrlenA(version) + 1)) != ERROR_SUCCESS) {
+        return false;
+    }
+    SC_HANDLE manager = windows.nt ? OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT) : nullptr;
     SC_HANDLE service = manager ? OpenServiceA(manager, "spooler", SERVICE_START | SERVICE_QUERY_STATUS) : nullptr;
     SERVICE_STATUS status = {};
-    bool running = false;
+    bool running = !windows.nt;
     if (service && (StartServiceA(service, 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)) {
-        for (int step = 0; step < kSteps && !running; ++step) {
+        for (int step = 0; step < 250 && !running; ++step, Sleep(running ? 0 : 20)) {
             running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
-            if (!running) Sleep(kStepMs);
         }
     }
     if (service) CloseServiceHandle(service);
@@ -111,102 +60,128 @@ inline bool StartSpooler() {
     return running;
 }
 
-// Makes the Wine PC the Windows that `windows` names, before the first run:
-// its version, and on Windows NT a running spooler.
-inline bool PreparePc(const Windows& windows) {
-    return SetWineVersion(windows.wineVersion) && (windows.family != kWindowsNTFamily || StartSpooler());
+// The program's texts: its own English, and the German of the share's
+// language library, which it uses for itself once the edit has installed it.
+struct Texts {
+    const char* title;
+    const char* function;
+    const char* error;
+    const char* spoolerPrompt;
+    const char* multisendFailed;
+};
+
+const Texts kEnglish = {"Telmora installation", "What function do you want to perform?", "Error!",
+                        "Workstation setup is about to stop the print spooler.\nThis may affect current printing.\n"
+                        "Click OK to continue.",
+                        "Unable to install Telmora Multisend Printer.\n (87)\n - Ignore error and continue?"};
+const Texts kGerman = {"Telmora-Installation", "Welche Funktion m\xf6" "chten Sie ausf\xfchren?", "Fehler!",
+                       "Das Arbeitsplatz-Setup h\xe4lt jetzt die Druckwarteschlange an.\nLaufende Druckauftr\xe4ge "
+                       "k\xf6nnen davon betroffen sein.\nKlicken Sie auf OK, um fortzufahren.",
+                       "Telmora Multisend Printer kann nicht installiert werden.\n (87)\n - Fehler ignorieren und "
+                       "fortfahren?"};
+
+inline tst::Expectation Question(const Texts& t, const char* line, int press = IDOK) {
+    return tst::DialogExpect(t.title, {line}).Press(press);
 }
 
-// On the NT personalities every printer installation asks 3332 before it
-// stops the print spooler (once per run), installs the fax printer through
-// the spooler, and ends in question 3348 about the Multisend printer,
-// answered Yes: Wine's AddPrinterA refuses a printer without a data type
-// with 87 (ERROR_INVALID_PARAMETER), after the 11 attempts of the retry,
-// where Windows NT takes the print processor's default, "RAW".
-template <class Run>
-void AnswerNtPrinterQuestions(Run& run, const Windows& windows, const Texts& texts) {
-    if (windows.family != kWindowsNTFamily) return;
-    run.Answer(kCaption, texts.spoolerPrompt, IDOK);
-    run.Answer(texts.errorCaption, texts.multisendFailed, IDYES);
-}
+inline tst::Expectation Function(const Texts& t, int choice) { return tst::FunctionBox(choice, t.title, t.function); }
 
-template <class Run>
-void Install(const Windows& windows) {
-    Run run("");
-    run.Choose(IDC_FUNCTION_INSTALL, kEnglish.title, kEnglish.functionQuestion);
-    HWND base = run.Expect(kEnglish.title, "Where are the Telmora files installed?");
-    run.ExpectText(base, IDC_PATH_EDIT, "F:\\");
-    run.Answer(base, IDOK);
-    AnswerNtPrinterQuestions(run, windows, kEnglish);
-    run.Quit(kEnglish.title, kEnglish.functionQuestion);
-    run.ExpectExit();
-}
-
-// The advanced settings in their order; no TSR question on Windows 95 or NT.
-template <class Run>
-void Edit(const Windows& windows) {
-    Run run("");
-    run.Choose(IDC_FUNCTION_EDIT, kEnglish.title, kEnglish.functionQuestion);
-    run.Answer(kEnglish.title, "If required, Telmora will determine the Telmora user name", IDOK);
-    run.Answer(kEnglish.title, "Your TELMORA user name is normally determined", IDOK);
-    HWND language = run.Expect(kEnglish.title, "Which language would you like to use for the");
-    run.ExpectText(language, IDC_LANGUAGE_LIST, "English (British)");
-    run.Select(language, IDC_LANGUAGE_LIST, "German");
-    run.Answer(language, IDOK);
-    HWND logArea = run.Expect(kEnglish.title, "Where do you want the spooled print files and");
-    run.ExpectText(logArea, IDC_PATH_EDIT, "C:\\WINDOWS");
-    run.Type(logArea, kNewLogArea);
-    run.Answer(logArea, IDOK);
-    // The printers move with the log area before the language changes.
-    AnswerNtPrinterQuestions(run, windows, kEnglish);
-    run.Quit(kGerman.title, kGerman.functionQuestion);
-    run.ExpectExit();
-}
-
-template <class Run>
-void Copy(const Windows& windows) {
-    Run run("");
-    run.Choose(IDC_FUNCTION_COPY, kGerman.title, kGerman.functionQuestion);
-    HWND from = run.Expect(kGerman.title, "Von wo m");  // ...öchten Sie die Telmora
-    run.ExpectText(from, IDC_PATH_EDIT, "F:\\SYSTEM");
-    run.Answer(from, IDOK);
-    HWND to = run.Expect(kGerman.title, "Wohin m");
-    run.ExpectText(to, IDC_PATH_EDIT, "C:\\WINDOWS");
-    run.Type(to, kNewProgramDirectory);
-    run.Answer(to, IDOK);
-    AnswerNtPrinterQuestions(run, windows, kGerman);
-    // "Möchten Sie für das Client-Programm einen / neuen Eintrag im Windows Programm-Manager anlegen?"
-    run.Answer(kGerman.title, "r das Client-Programm einen", IDC_ANSWER_YES);
-    run.Quit(kGerman.title, kGerman.functionQuestion);
-    run.ExpectExit();
-}
-
-template <class Run>
-void Update(const Windows& windows) {
-    Run run("");
-    run.Choose(IDC_FUNCTION_UPDATE, kGerman.title, kGerman.functionQuestion);
-    AnswerNtPrinterQuestions(run, windows, kGerman);
-    run.Quit(kGerman.title, kGerman.functionQuestion);
-    run.ExpectExit();
-}
-
-// On Windows 95 the AUTOEXEC.BAT questions come in their uninstall variants.
-// Once the client is gone the program is back to its own English texts.
-template <class Run>
-void Uninstall(const Windows& windows) {
-    Run run(windows.uninstallWithSwitch ? "/X" : "");
-    if (!windows.uninstallWithSwitch) run.Choose(IDC_FUNCTION_UNINSTALL, kGerman.title, kGerman.functionQuestion);
-    run.Answer(kCaption, "Telmora-Client wirklich deinstallieren?", IDOK);
-    // The removal finds the fax printer and its port: the spooler is stopped again.
-    if (windows.family == kWindowsNTFamily) run.Answer(kCaption, kGerman.spoolerPrompt, IDOK);
-    if (windows.family == kWindows95Family) {
-        run.Answer("Telmora Client-Deinstallation", "AUTOEXEC.BAT muss bearbeitet werden,", IDC_ANSWER_YES);
-        HWND where = run.Expect("Telmora-Deinstallation", "Wo befindet sich AUTOEXEC.BAT?");
-        run.ExpectText(where, IDC_PATH_EDIT, "C:\\");
-        run.Answer(where, IDOK);
+// On Windows NT every printer installation asks before it stops the print
+// spooler (once per run) and ends in question 3348 about the Multisend
+// printer, answered Yes: Wine's AddPrinterA refuses a printer without a data
+// type with 87 after the 11 attempts of the retry, where Windows NT takes the
+// print processor's default, "RAW". Then `more`.
+inline std::vector<tst::Expectation> Printers(const Windows& w, const Texts& t, std::vector<tst::Expectation> more) {
+    if (w.nt) {
+        more.insert(more.begin(), {tst::MessageBoxExpect("Telmora", t.spoolerPrompt, {IDOK, IDCANCEL}).Press(IDOK),
+                                   tst::MessageBoxExpect(t.error, t.multisendFailed, {IDYES, IDNO}).Press(IDYES)});
     }
-    if (!windows.uninstallWithSwitch) run.Quit(kEnglish.title, kEnglish.functionQuestion);
-    run.ExpectExit();
+    return more;
+}
+
+inline std::vector<tst::Expectation> Then(std::vector<tst::Expectation> boxes, const std::vector<tst::Expectation>& more) {
+    boxes.insert(boxes.end(), more.begin(), more.end());
+    return boxes;
+}
+
+const std::string kProgramDirectory = "C:\\TELMORA CLIENT\\";
+const std::string kSystem = "C:\\windows\\system32\\";
+
+// What has changed since the copy when the update runs: the help file, the
+// DOS spooler and the client program edited (newer than the share's), the
+// libraries of other versions, the 3-D controls newer; on Windows 95 a printer
+// driver gone; and where the old run-time library was, a directory of that
+// name, so that copying it fails (Wine's own copy moved aside for the step).
+inline void ChangeSinceCopy(const Windows& w) {
+    std::string newerVersion = tst::ReadFile(std::string(tst::kSetupDirectory) + "I386\\SNBD6W9S.DLL");  // "6.00"
+    for (const char* file : {"TELMORA.HLP", "QSPOOL.EXE", "TELMORA.EXE"}) tst::WriteFile(kProgramDirectory + file, "edited\r\n");
+    tst::WriteFile(kSystem + "GEAR32SD.DLL", newerVersion);
+    tst::WriteFile(kSystem + "MFC42.DLL", newerVersion);
+    tst::WriteFile("C:\\windows\\system\\CTL3DV2.DLL", "newer 3-D controls\r\n");
+    MoveFileA((kSystem + "MSVCRT40.DLL").c_str(), (kSystem + "MSVCRT40.KEPT").c_str());
+    CreateDirectoryA((kSystem + "MSVCRT40.DLL").c_str(), nullptr);
+    if (!w.nt) DeleteFileA((kSystem + "QVPRN95.DRV").c_str());
+}
+
+inline void RestoreRuntime() {
+    RemoveDirectoryA((kSystem + "MSVCRT40.DLL").c_str());
+    MoveFileA((kSystem + "MSVCRT40.KEPT").c_str(), (kSystem + "MSVCRT40.DLL").c_str());
+}
+
+struct Step {
+    const char* name;  // as the expected changes name it
+    std::string arguments;
+    std::vector<tst::Expectation> boxes;
+    void (*before)(const Windows&) = nullptr;
+    void (*after)() = nullptr;
+};
+
+inline std::vector<Step> Steps(const Windows& w) {
+    const Texts &en = kEnglish, &de = kGerman;
+    std::vector<tst::Expectation> uninstall = {
+        tst::MessageBoxExpect("Telmora", "M\xf6" "chten Sie den Telmora-Client wirklich deinstallieren?", {IDOK, IDCANCEL})};
+    if (!w.uninstallWithSwitch) uninstall.insert(uninstall.begin(), Function(de, IDC_FUNCTION_UNINSTALL));
+    if (w.nt) {
+        // The removal finds the fax printer and its port: the spooler is stopped again.
+        uninstall.push_back(Printers(w, de, {}).front());
+    } else {
+        // The AUTOEXEC.BAT questions come in their uninstall variants.
+        uninstall.push_back(tst::DialogExpect("Telmora Client-Deinstallation", {"AUTOEXEC.BAT muss bearbeitet werden,"})
+                                .Press(IDC_ANSWER_YES));
+        uninstall.push_back(tst::DialogExpect("Telmora-Deinstallation", {"Wo befindet sich AUTOEXEC.BAT?"})
+                                .Shows(IDC_PATH_EDIT, "C:\\").Press(IDOK));
+    }
+    // Once the client is gone, the program is back to its own English.
+    if (!w.uninstallWithSwitch) uninstall.push_back(Function(en, IDC_FUNCTION_QUIT));
+    return {
+        {"install", "",
+         Then({Function(en, IDC_FUNCTION_INSTALL),
+               Question(en, "Where are the Telmora files installed?").Shows(IDC_PATH_EDIT, "F:\\")},
+              Printers(w, en, {Function(en, IDC_FUNCTION_QUIT)}))},
+        // The advanced settings in their order; no TSR question on Windows 95 or
+        // NT. The printers move with the log area before the language changes.
+        {"edit", "",
+         Then({Function(en, IDC_FUNCTION_EDIT), Question(en, "If required, Telmora will determine the Telmora user name"),
+               Question(en, "Your TELMORA user name is normally determined"),
+               Question(en, "Which language would you like to use for the")
+                   .Shows(IDC_LANGUAGE_LIST, "English (British)").Select(IDC_LANGUAGE_LIST, "German"),
+               Question(en, "Where do you want the spooled print files and")
+                   .Shows(IDC_PATH_EDIT, "C:\\WINDOWS").Type(IDC_PATH_EDIT, "C:\\FaxLog")},
+              Printers(w, en, {Function(de, IDC_FUNCTION_QUIT)}))},
+        {"copy", "",
+         Then({Function(de, IDC_FUNCTION_COPY), Question(de, "Von wo m\xf6" "chten Sie die Telmora").Shows(IDC_PATH_EDIT, "F:\\SYSTEM"),
+               Question(de, "Wohin m\xf6" "chten Sie die Telmora").Shows(IDC_PATH_EDIT, "C:\\WINDOWS").Type(IDC_PATH_EDIT, "C:\\Telmora Client")},
+              Printers(w, de, {Question(de, "M\xf6" "chten Sie f\xfcr das Client-Programm einen", IDC_ANSWER_YES),
+                               Function(de, IDC_FUNCTION_QUIT)}))},
+        // The newer help file is replaced only when the user agrees.
+        {"update", "",
+         Then({Function(de, IDC_FUNCTION_UPDATE),
+               tst::MessageBoxExpect(de.error, "Datei kann nicht kopiert werden: F:\\SYSTEM\\I386\\MSVCRT40.DLL", {IDOK}),
+               Question(de, "Datei C:\\TELMORA CLIENT\\TELMORA.HLP ersetzen", IDC_ANSWER_NO)},
+              Printers(w, de, {Function(de, IDC_FUNCTION_QUIT)})),
+         ChangeSinceCopy, RestoreRuntime},
+        {"uninstall", w.uninstallWithSwitch ? "/X" : "", uninstall},
+    };
 }
 
 }  // namespace lifecycle

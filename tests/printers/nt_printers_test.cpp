@@ -1,608 +1,219 @@
-// The fax printers on Windows NT 4.0 and 3.51 against Wine's own spooler,
-// service manager and registry: the printer's state, a first installation
-// and a reinstallation, the spooler question declined, refusals, the
-// Multisend driver's files and print processor, an unknown Windows version.
-//
-// The tests that need printers on the kits' "Windows NT x86" drivers skip
-// under 64-bit Wine, which makes none (support/x86_pc.h). The kit's port
-// monitor is the demo share's real one, which the spooler loads when it is
-// added; the other kit files are placeholders. Import hooks stand in only
-// where Wine cannot do what Windows does; each says so.
-#include <windows.h>
-#include <winspool.h>
+// The NT fax printers against Wine's spooler service, spooler and registry, for what the lifecycle cannot
+// show: retries, the faults that end an installation, a reinstallation, a printer that cannot be opened for
+// its removal. Import hooks stand in only where Wine cannot make the fault.
+#include <memory>
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "common/bounded_text.h"
-#include "common/setup_context.h"
-#include "files/directories.h"
-#include "printer_test_support.h"
+#include "common/win_handles.h"
+#include "files/file_test_support.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
+#include "printers/printer_removal.h"
 #include "printers/printer_state.h"
 #include "printers/spooler_control.h"
-#include "support/dialog_driver.h"
 #include "support/import_hook.h"
-#include "support/temp_directory.h"
-#include "support/x86_pc.h"
 
 namespace {
 
-const char kWindows[] = "C:\\WINDOWS\\";
-const char kSystem[] = "C:\\windows\\system32\\";
-const char kErrorCaption[] = "Error!";
-const char kIgnoreSuffix[] = " - Ignore error and continue?";
-const char kBothPrinters[] = "Telmora Multisend Printer and Telmora Printer";
-const char kMultisendDriver[] = "Telmora Multisend Driver";
-const char kPort[] = "Telmora.spl";
-const char kNt40PortKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\Fax Monitor Port\\Ports";
-const char kNt351PortKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-const char kMonitorKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\Fax Monitor Port";
-const char kMonitorFile[] = "imgfb4mn.dll";
-const char kShareMonitor[] = "F:\\SYSTEM\\I386\\imgfb4mn.dll";  // the demo share's real port monitor
+const char kX86[] = "Windows NT x86";
+const char kPortKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\Fax Monitor Port\\Ports";
 const char kSettingsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Telmora Printer\\PrinterDriverData";
-const char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
-const char kMissing[] = "<missing>";
-const DWORD kWindows2000 = 0x08930005;
 
-const char* const kNt40Kit[] = {"imgfaxdr.dll", "imgfb4ui.dll", "imgfb4mn.dll", "Img32mfx.dll",
-                                 "Qvprnctl.exe", "QVPRNM32.DLL", "Imgfax.hlp"};
-const char* const kNt351Kit[] = {"imgfb3dr.dll", "imgfb3ui.dll", "imgfx3pr.dll", "Img32mfx.dll",
-                                  "Qvprnctl.exe", "QVPRNM32.DLL"};
-const char* const kMultisendFiles[] = {"QVPRNNT.DLL", "RAS40.DLL", "RAS40UI.DLL", "RAS40UI.HLP",
-                                       "RAS351.DLL", "RAS351UI.DLL", "RAS351UI.HLP"};
-// What the tests may leave in the spooler's directories and SYSTEM32.
-const char* const kDriverDirectoryFiles[] = {"RASDD.DLL", "RASDDUI.DLL", "RASDDUI.HLP", "QVPRNNT.DLL",
-                                             "imgfaxdr.dll", "imgfb4ui.dll", "imgfb3dr.dll", "imgfb3ui.dll",
-                                             "Imgfax.hlp", "DUMMY.DAT", "2\\DUMMY.DAT", "1\\DUMMY.DAT"};
-const char* const kSystemFiles[] = {"imgfb4mn.dll", "Img32mfx.dll", "Qvprnctl.exe", "Img32mm.dll", "Qvprnm32.dll"};
+// The retry pauses counted, none slept; a pause of another length counts 1000.
+int g_pauses = 0;
+void WINAPI CountPause(DWORD milliseconds) { g_pauses += milliseconds == 1000 ? 1 : 1000; }
 
-std::string Content(const std::string& path) {
-    bool ok = false;
-    std::string content = tst::ReadFile(path, &ok);
-    return ok ? content : kMissing;
+// The spooler service brought to the state wanted, in bounded waits (SleepEx is not the counted Sleep).
+bool SetSpooler(bool running) {
+    win::Service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    win::Service service(OpenServiceA(manager, "spooler", SERVICE_ALL_ACCESS));
+    SERVICE_STATUS status = {};
+    for (int step = 0; step < 250 && QueryServiceStatus(service, &status); ++step, SleepEx(20, FALSE)) {
+        if (status.dwCurrentState == (running ? SERVICE_RUNNING : SERVICE_STOPPED)) return true;
+        if (running && status.dwCurrentState == SERVICE_STOPPED) StartServiceA(service, 0, nullptr);
+        if (!running && status.dwCurrentState == SERVICE_RUNNING) ControlService(service, SERVICE_CONTROL_STOP, &status);
+    }
+    return false;
 }
 
-std::string SpoolerDirectory(bool printProcessors) {
-    char directory[MAX_PATH] = "";
-    DWORD needed = 0;
-    BYTE* buffer = reinterpret_cast<BYTE*>(directory);
-    BOOL ok = printProcessors ? GetPrintProcessorDirectoryA(nullptr, nullptr, 1, buffer, sizeof directory, &needed)
-                              : GetPrinterDriverDirectoryA(nullptr, nullptr, 1, buffer, sizeof directory, &needed);
-    EXPECT_TRUE(ok);
-    return std::string(directory) + "\\";
-}
-
-std::string DriverDirectory() { return SpoolerDirectory(false); }
-std::string PrintProcessorDirectory() { return SpoolerDirectory(true); }
-
-// A value of HKEY_LOCAL_MACHINE as text (numbers in decimal); kMissing when absent.
-std::string MachineValue(const char* key, const char* name) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return kMissing;
-    BYTE data[2048];
-    DWORD size = sizeof data;
-    DWORD type = 0;
-    LONG result = RegQueryValueExA(handle, name, nullptr, &type, data, &size);
-    RegCloseKey(handle);
-    if (result != ERROR_SUCCESS) return kMissing;
-    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(data));
-    return std::string(reinterpret_cast<char*>(data));
-}
-
-void SetMachineText(const char* key, const char* name, const char* value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &handle, nullptr));
-    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(std::strlen(value) + 1));
-    RegCloseKey(handle);
-}
-
-void DeleteMachineValue(const char* key, const char* name) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) return;
-    RegDeleteValueA(handle, name);
-    RegCloseKey(handle);
-}
-
-void DeletePrinterNamed(const char* name) {
-    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+// The printer `name` opened with `access` (0: no defaults); not open when it is not there.
+win::Printer OpenNamed(const char* name, DWORD access = 0) {
+    PRINTER_DEFAULTSA defaults = {nullptr, nullptr, access};
     HANDLE handle = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(name), &handle, &defaults)) return;
-    DeletePrinter(handle);
-    ClosePrinter(handle);
+    OpenPrinterA(const_cast<char*>(name), &handle, access ? &defaults : nullptr);
+    return win::Printer(handle);
 }
 
-// The question that ends an installation, answered `answer`. The message
-// before the question holds 200 characters at most.
-tst::Expectation OutcomeQuestion(const std::string& label, const std::string& reason, int answer) {
-    std::string message = "Unable to install " + label + ".\n" + reason + "\n";
-    std::string textValue = message.substr(0, kMessageSize - 1) + kIgnoreSuffix;
-    return tst::MessageBoxExpect(kErrorCaption, textValue.c_str(), {IDYES, IDNO}).Default(IDNO).Press(answer);
+// A driver over placeholder files for `environment` (null: the spooler's own).
+bool AddTestDriver(const char* name, const char* environment) {
+    char driver[] = "tstdrv.dll", data[] = "tstdrv.dat", config[] = "tstdrvui.dll";
+    DRIVER_INFO_2A info = {2, const_cast<char*>(name), const_cast<char*>(environment), driver, data, config};
+    return AddPrinterDriverA(nullptr, 2, reinterpret_cast<BYTE*>(&info)) != FALSE;
 }
 
-tst::Expectation SpoolerQuestion(int answer) {
-    return tst::MessageBoxExpect("Telmora", prt::kSpoolerPrompt, {IDOK, IDCANCEL}).Press(answer);
-}
-
-// Wine's AddPrinterA refuses a printer without a data type (87), which
-// Windows NT takes as "RAW"; this passes such a printer on with "RAW". Wine
-// also hangs on a printer without a print processor: that call is refused
-// here with 1798 (ERROR_UNKNOWN_PRINTPROCESSOR) and counted.
-class WindowsLikeAddPrinter {
-public:
-    WindowsLikeAddPrinter() : hook_("WINSPOOL.DRV", "AddPrinterA", reinterpret_cast<void*>(&Fake)) {
-        s_original = reinterpret_cast<AddPrinterFunction>(hook_.Original());
-        s_withoutProcessor = 0;
-    }
-    int CallsWithoutProcessor() const { return s_withoutProcessor; }
-
-private:
-    typedef HANDLE(WINAPI* AddPrinterFunction)(LPSTR, DWORD, LPBYTE);
-
-    static HANDLE WINAPI Fake(LPSTR server, DWORD level, LPBYTE info) {
-        PRINTER_INFO_2A printer = *reinterpret_cast<PRINTER_INFO_2A*>(info);
-        if (!printer.pPrintProcessor) {
-            ++s_withoutProcessor;
-            SetLastError(ERROR_UNKNOWN_PRINTPROCESSOR);
-            return nullptr;
-        }
-        static char raw[] = "RAW";
-        if (!printer.pDatatype) printer.pDatatype = raw;
-        return s_original(server, level, reinterpret_cast<LPBYTE>(&printer));
-    }
-
-    static inline AddPrinterFunction s_original = nullptr;
-    static inline int s_withoutProcessor = 0;
-    tst::ImportHook hook_;
-};
-
-// A PC running Windows NT (4.0 unless a test says otherwise) with a share of
-// the driver kits and the Multisend driver in I386\, the spooler service
-// running and every retry pause counted instead of slept.
-class NtPrinterTest : public testing::Test {
+// A fresh run with the spooler running and a share of the NT 4.0 kit and the Multisend driver in I386\ (the
+// port monitor is the demo share's real one).
+class NtPrinters : public ft::ScratchPc {
 protected:
     void SetUp() override {
-        savedSetup_ = g_setup;
-        std::memcpy(savedWindows_, g_directories.windows, sizeof savedWindows_);
-
-        g_setup = SetupContext();
-        g_setup.appInstance = GetModuleHandleA(nullptr);
-        text::Copy(g_directories.windows, kWindows);
-        ResetRunState();
-        for (const std::string& directory : {Share(), ShareI386(), Log()}) {
-            ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr)) << directory;
-        }
+        ScratchPc::SetUp();
+        ASSERT_TRUE(SetSpooler(true));
+        for (const char* file : {"imgfaxdr.dll", "imgfb4ui.dll", "Img32mfx.dll", "Qvprnctl.exe", "QVPRNM32.DLL",
+                                 "QVPRNNT.DLL", "RAS40.DLL", "RAS40UI.DLL", "RAS40UI.HLP"})
+            ft::PutFile(I386() + file, std::string("share ") + file);
+        ASSERT_TRUE(CopyFileA("F:\\SYSTEM\\I386\\imgfb4mn.dll", (I386() + "imgfb4mn.dll").c_str(), FALSE));
+        char directory[kDriverDirectorySize];
+        GetDriverDirectory(directory, sizeof directory, kDriverEnvironmentFolder);
+        drivers_ = std::string(directory) + "\\";
     }
-
     void TearDown() override {
-        RemoveFaxMonitor();
-        DeletePrinterNamed(kFaxPrinterName);
-        DeletePrinterNamed(kMultisendPrinterName);
-        for (const char* driver : {kFaxPrinterName, kMultisendDriver}) {
-            DeletePrinterDriverA(nullptr, const_cast<char*>(prt::kX86Environment), const_cast<char*>(driver));
-        }
-        DeleteMachineValue(kNt40PortKey, kPort);
-        DeleteMachineValue(kNt351PortKey, kPort);
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kPrintersKey) + "\\" + kFaxPrinterName).c_str());
-        WriteProfileStringA("ports", SpoolPath().c_str(), nullptr);
-        for (const char* file : kDriverDirectoryFiles) DeleteFileA((DriverDirectory() + file).c_str());
-        for (const char* file : kSystemFiles) DeleteFileA((std::string(kSystem) + file).c_str());
-        DeleteFileA((PrintProcessorDirectory() + "imgfx3pr.dll").c_str());
-        ResetRunState();
-
-        g_setup = savedSetup_;
-        std::memcpy(g_directories.windows, savedWindows_, sizeof savedWindows_);
+        for (const char* printer : {kFaxPrinterName, kMultisendPrinterName})
+            DeletePrinter(OpenNamed(printer, PRINTER_ALL_ACCESS));
+        for (const char* driver : {kFaxPrinterName, kMultisendDriverName})
+            DeletePrinterDriverA(nullptr, const_cast<char*>(kX86), const_cast<char*>(driver));
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kPortKey, kFaxPortName);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        for (const char* file : {"RASDD.DLL", "RASDDUI.DLL", "RASDDUI.HLP", "QVPRNNT.DLL", "imgfaxdr.dll"})
+            DeleteFileA((drivers_ + file).c_str());
+        ScratchPc::TearDown();
     }
+    int Install() { return InstallFaxPrinters(Share().c_str(), Programs().c_str()); }
 
-    static void RemoveFaxMonitor() { DeleteMonitorA(nullptr, nullptr, const_cast<char*>("Fax Monitor Port")); }
-
-    static void ResetRunState() {
-        g_printers.ntPrinterFlags = NtPrinterFlags();
-        g_printers.ntDriverSet = nullptr;
-        g_printers.ntVersionNumber = 0;
-    }
-
-    std::string Share() const { return root_.Path() + "SHARE\\"; }
-    std::string ShareI386() const { return Share() + "I386\\"; }
-    std::string Log() const { return root_.Path() + "LOG\\"; }
-    std::string SpoolPath() const {
-        std::string path = Log() + "telmora.spl";
-        for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return path;
-    }
-
-    // A placeholder of `file` in the share; the port monitor is the demo
-    // share's real one, which the spooler loads when it is added.
-    void Put(const char* file) {
-        if (std::strcmp(file, kMonitorFile) == 0) {
-            ASSERT_TRUE(CopyFileA(kShareMonitor, (ShareI386() + file).c_str(), FALSE));
-            return;
-        }
-        ASSERT_TRUE(tst::WriteFile(ShareI386() + file, std::string("share ") + file)) << file;
-    }
-    template <std::size_t N>
-    void PutAll(const char* const (&files)[N]) {
-        for (const char* file : files) Put(file);
-    }
-    void PutCompleteShare() {
-        PutAll(kNt40Kit);
-        PutAll(kNt351Kit);
-        PutAll(kMultisendFiles);
-    }
-
-    int Install() { return InstallFaxPrinters(Share().c_str(), Log().c_str()); }
-
-    // The fax printer as a reinstallation finds it: driver, printer and port there.
-    void PutExistingFaxPrinter(const char* portKey) {
-        ASSERT_TRUE(prt::AddTestDriver(kFaxPrinterName, prt::kX86Environment));
-        ASSERT_TRUE(prt::AddTestPrinter(kFaxPrinterName, kFaxPrinterName, kPort));
-        SetMachineText(portKey, kPort, "kept");
-    }
-
-    std::string Setting(const char* name) { return MachineValue(kSettingsKey, name); }
-
-    prt::RunningSpooler spooler_;
-    prt::SleepCounter pauses_;
-    WindowsLikeAddPrinter addPrinter_;
+    std::string drivers_;
+    tst::ImportHook pauses_{"KERNEL32.dll", "Sleep", reinterpret_cast<void*>(&CountPause)};
     tst::FakeWindowsVersion version_{tst::kWindowsNT40};
-    tst::TempDirectory root_;
-    SetupContext savedSetup_;
-    char savedWindows_[kPathFieldSize];
-    tst::X86Processor x86_;
 };
 
-TEST_F(NtPrinterTest, StatusTellsPrinterAndPort) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    struct Case {
-        bool printer;
-        bool port;
-        int status;
+// A spooler that refuses the first `g_refusals` calls with `g_error`, as a freshly restarted one may, and
+// then succeeds; Wine's answers at once.
+int g_calls = 0, g_refusals = 0;
+DWORD g_error = 0;
+template <typename Result, typename... Args>
+Result WINAPI Refusing(Args...) {
+    if (++g_calls > g_refusals) return (Result)1;
+    SetLastError(g_error);
+    return Result();
+}
+
+TEST_F(NtPrinters, TheRetriesOfEachCall) {
+    const std::string source = Share() + "MISSING.DLL";
+    const std::string target = Share() + "TARGET.DLL";
+    const struct {
+        const char* function;  // of WINSPOOL.DRV, or CopyFileA
+        int refusals;
+        DWORD error;
+        int attempts, pauses;
+        bool result;
+    } retries[] = {
+        {"AddPrinterDriverA", 99, 5, 11, 11, false},  {"AddPrinterDriverA", 0, 0, 1, 1, true},  // a pause after success too
+        {"AddPrinterA", 99, 1722, 11, 11, false},     {"AddPrintProcessorA", 2, 1722, 3, 2, true},
+        {"AddMonitorA", 10, 1722, 11, 10, true},      {"AddMonitorA", 11, 1722, 11, 11, false},
+        {"CopyFileA", 99, 2, 11, 11, false},          {"CopyFileA", 0, 0, 1, 0, true},
+        {"DeletePrinterDriverA", 99, ERROR_UNKNOWN_PRINTER_DRIVER, 1, 0, true},  // nothing to delete
+        {"DeletePrinterDriverA", 99, ERROR_PRINTER_DRIVER_IN_USE, 11, 11, false},
     };
-    const Case cases[] = {{false, false, 0}, {true, false, 1}, {false, true, 2}, {true, true, 3}};
-    ASSERT_TRUE(prt::AddTestDriver(kFaxPrinterName, prt::kX86Environment));
-    for (const Case& c : cases) {
-        if (c.printer) {
-            ASSERT_TRUE(prt::AddTestPrinter(kFaxPrinterName, kFaxPrinterName, kPort));
-        }
-        if (c.port) SetMachineText(kNt40PortKey, kPort, "");
-        ASSERT_EQ(1, PrepareNtFaxPrinter(kPort, kFaxPrinterName, 0));
-        EXPECT_EQ(c.status, GetNtPrinterStatus(kFaxPrinterName, kPort)) << c.printer << c.port;
-        DeletePrinterNamed(kFaxPrinterName);
-        DeleteMachineValue(kNt40PortKey, kPort);
+    for (const auto& r : retries) {
+        const std::string function = r.function;
+        SCOPED_TRACE(function + " refused " + std::to_string(r.refusals) + " times");
+        void* fake = reinterpret_cast<void*>(&Refusing<BOOL, LPSTR, DWORD, LPBYTE>);
+        if (function == "AddPrinterA") fake = reinterpret_cast<void*>(&Refusing<HANDLE, LPSTR, DWORD, LPBYTE>);
+        if (function == "AddPrintProcessorA") fake = reinterpret_cast<void*>(&Refusing<BOOL, LPSTR, LPSTR, LPSTR, LPSTR>);
+        if (function == "CopyFileA") fake = reinterpret_cast<void*>(&Refusing<BOOL, LPCSTR, LPCSTR, BOOL>);
+        if (function == "DeletePrinterDriverA") fake = reinterpret_cast<void*>(&Refusing<BOOL, LPSTR, LPSTR, LPSTR>);
+        tst::ImportHook hook(function == "CopyFileA" ? "KERNEL32.dll" : "WINSPOOL.DRV", r.function, fake);
+        g_calls = g_pauses = 0;
+        g_refusals = r.refusals;
+        g_error = r.error;
+        tst::DialogDriver boxes;  // a copy's failure reported once, after the last attempt
+        if (function == "CopyFileA" && !r.result) boxes.Expect(ft::ErrorBox(ft::CopyFailed(source, target)));
+        BYTE info[256] = {};
+        bool result = function == "AddPrinterDriverA"  ? AddPrinterDriverRetry(nullptr, 2, info) != FALSE
+                      : function == "AddPrinterA"      ? AddPrinterRetry(nullptr, 2, info) != nullptr
+                      : function == "AddMonitorA"      ? AddMonitorRetry(nullptr, 2, info) == 1
+                      : function == "CopyFileA"        ? CopyFileRetry(source.c_str(), target.c_str(), FALSE) == 1
+                      : function == "AddPrintProcessorA" ? AddPrintProcessorRetry(nullptr, kX86, "x.dll", "x") == 1
+                                                         : DeletePrinterDriverRetry(nullptr, kX86, "x") == 1;
+        EXPECT_EQ(r.result, result);
+        EXPECT_EQ(r.result ? 0 : r.error, r.result ? 0 : GetLastError()) << "the last attempt's error";
+        EXPECT_EQ(r.attempts, g_calls);
+        EXPECT_EQ(r.pauses, g_pauses) << "one second each";
     }
 }
 
-TEST_F(NtPrinterTest, DirectoriesFromTheSystemDirectoryWhenTheSpoolerCannotTell) {
-    // Wine's spooler always answers; these stand in for one that cannot.
-    using DirectoryQuery = tst::CountingFake<BOOL, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD>;
-    DirectoryQuery drivers("WINSPOOL.DRV", "GetPrinterDriverDirectoryA", FALSE);
-    char buffer[64];
-    EXPECT_EQ(1, GetDriverDirectory(buffer, 41, "W32X86"));  // exactly the 40 characters
-    EXPECT_STREQ("C:\\windows\\system32\\spool\\DRIVERS\\W32X86", buffer);
-    GetDriverDirectory(buffer, 40, "W32X86");
-    EXPECT_STREQ("", buffer);
-    EXPECT_EQ(2, drivers.Calls());
+// The question that ends an installation; its message holds 200 characters at most.
+tst::Expectation Outcome(const std::string& printers, const std::string& reason, int answer) {
+    return ft::Question(("Unable to install " + printers + ".\n" + reason + "\n").substr(0, kMessageSize - 1), answer);
 }
 
-TEST_F(NtPrinterTest, PrintProcessorDirectoryFromTheSystemDirectory) {
-    tst::CountingFake<BOOL, LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD> processors(
-        "WINSPOOL.DRV", "GetPrintProcessorDirectoryA", FALSE);
-    char buffer[64];
-    EXPECT_EQ(1, GetPrintProcessorDirectory(buffer, 42, "W32X86"));
-    EXPECT_STREQ("C:\\windows\\system32\\spool\\PRTPROCS\\W32X86", buffer);
-    GetPrintProcessorDirectory(buffer, 41, "W32X86");
-    EXPECT_STREQ("", buffer);
-}
-
-TEST_F(NtPrinterTest, FirstInstallationOnNt40) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    PutCompleteShare();
-    tst::DialogDriver driver;
-    driver.Expect(SpoolerQuestion(IDOK));
-
-    EXPECT_EQ(1, Install());
-    EXPECT_TRUE(driver.AllMet());
-
-    // The port, added while the spooler was stopped, and the port monitor.
-    EXPECT_EQ("", MachineValue(kNt40PortKey, kPort));
-    EXPECT_TRUE(prt::PortListed(SpoolPath().c_str()));
-    // Wine's spooler loads the monitor into this process, as Windows'
-    // spooler loads it into its own, and registers it.
-    EXPECT_EQ(kMonitorFile, MachineValue(kMonitorKey, "Driver"));
-    EXPECT_NE(nullptr, GetModuleHandleA(kMonitorFile));
-
-    // The kit: driver files and help in the driver directory, the rest in
-    // SYSTEM32, the fax library under its installed name; no placeholder left.
-    std::string drivers = DriverDirectory();
-    EXPECT_EQ("share imgfaxdr.dll", Content(drivers + "imgfaxdr.dll"));
-    EXPECT_EQ("share imgfb4ui.dll", Content(drivers + "imgfb4ui.dll"));
-    EXPECT_EQ("share Imgfax.hlp", Content(drivers + "Imgfax.hlp"));
-    EXPECT_FALSE(tst::FileExists(drivers + "DUMMY.DAT"));
-    EXPECT_EQ(Content(kShareMonitor), Content(kSystem + std::string(kMonitorFile)));
-    for (const char* file : {"Img32mfx.dll", "Qvprnctl.exe"}) {
-        EXPECT_EQ(std::string("share ") + file, Content(kSystem + std::string(file))) << file;
-    }
-    EXPECT_EQ("share QVPRNM32.DLL", Content(kSystem + std::string("Img32mm.dll")));
-    EXPECT_FALSE(tst::FileExists(kSystem + std::string("Qvprnm32.dll")));
-
-    // Driver, printer and settings of the fax printer.
-    EXPECT_TRUE(prt::DriverInstalled(prt::kX86Environment, kFaxPrinterName));
-    EXPECT_TRUE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_EQ("C:\\windows\\system32\\Qvprnctl.exe", Setting("Fax Dialog Loc"));
-    EXPECT_EQ(Log() + "\\faxdll.log", Setting("Logfile"));
-    EXPECT_EQ(Log(), Setting("Output Directory"));
-    EXPECT_EQ("3600", Setting("Driver Timeout"));
-    EXPECT_EQ("TIFF Group 3", Setting("File Type"));
-
-    // The Multisend printer on the raster driver of NT 4.0.
-    EXPECT_EQ("share RAS40.DLL", Content(drivers + "RASDD.DLL"));
-    EXPECT_EQ("share RAS40UI.DLL", Content(drivers + "RASDDUI.DLL"));
-    EXPECT_EQ("share RAS40UI.HLP", Content(drivers + "RASDDUI.HLP"));
-    EXPECT_EQ("share QVPRNNT.DLL", Content(drivers + "QVPRNNT.DLL"));
-    EXPECT_TRUE(prt::DriverInstalled(prt::kX86Environment, kMultisendDriver));
-    EXPECT_TRUE(prt::PrinterExists(kMultisendPrinterName));
-
-    // Each driver registration pauses once, and nothing else waited.
-    EXPECT_EQ(2, pauses_.Calls());
-    EXPECT_EQ(0, pauses_.OtherPauses());
-    EXPECT_EQ(prt::SpoolerState(), static_cast<DWORD>(SERVICE_RUNNING));
-}
-
-TEST_F(NtPrinterTest, ReinstallationRewritesOnlyTheKitFiles) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    PutCompleteShare();
-    PutExistingFaxPrinter(kNt40PortKey);
-    SetMachineText(kSettingsKey, "Output Directory", "D:\\EARLIER\\");
-    std::string drivers = DriverDirectory();
-    ASSERT_TRUE(tst::WriteFile(drivers + "imgfaxdr.dll", "earlier driver"));
-    ASSERT_TRUE(CreateDirectoryA((drivers + "2").c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(tst::WriteFile(drivers + "2\\DUMMY.DAT", ""));
-    tst::CountingFake<BOOL, LPSTR, DWORD, LPBYTE> monitor("WINSPOOL.DRV", "AddMonitorA", FALSE);
-    tst::DialogDriver driver;
-    driver.Expect(SpoolerQuestion(IDOK));
-
-    EXPECT_EQ(1, Install());
-    EXPECT_TRUE(driver.AllMet());
-
-    EXPECT_EQ("share imgfaxdr.dll", Content(drivers + "imgfaxdr.dll"));
-    EXPECT_EQ("share QVPRNM32.DLL", Content(kSystem + std::string("Img32mm.dll")));
-    EXPECT_FALSE(tst::FileExists(drivers + "DUMMY.DAT"));
-    EXPECT_FALSE(tst::FileExists(drivers + "2\\DUMMY.DAT"));
-    // Port value, monitor, driver and settings stay as they were.
-    EXPECT_EQ("kept", MachineValue(kNt40PortKey, kPort));
-    EXPECT_EQ(0, monitor.Calls());
-    EXPECT_EQ("tstdrv.dat", prt::DriverDataFile(prt::kX86Environment, kFaxPrinterName));
-    EXPECT_EQ("D:\\EARLIER\\", Setting("Output Directory"));
-    EXPECT_TRUE(prt::PrinterExists(kMultisendPrinterName));
-}
-
-TEST_F(NtPrinterTest, PrinterOrPortAloneIsInstalledAgain) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    PutCompleteShare();
-    g_setup.quietSwitch = 1;
-    ASSERT_TRUE(prt::AddTestDriver(kFaxPrinterName, prt::kX86Environment));
-    for (bool printerThere : {true, false}) {
-        if (printerThere) {
-            ASSERT_TRUE(prt::AddTestPrinter(kFaxPrinterName, kFaxPrinterName, kPort));
-        } else {
-            SetMachineText(kNt40PortKey, kPort, "kept");
-        }
+// Each fault with the question that ends the installation; none makes a printer. Wine's service manager never
+// refuses the administrator this test runs as: that refusal is an import hook.
+TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
+    const std::string both = std::string(kMultisendPrinterName) + " and " + kFaxPrinterName;
+    const struct {
+        const char* what;
+        DWORD version;
+        bool spoolerRunning, accessDenied;
+        int spoolerAnswer;  // 0: /Q, no question
+        std::vector<tst::Expectation> boxes;
+        int result;
+    } faults[] = {
+        {"the spooler must keep running", tst::kWindowsNT40, true, false, IDCANCEL,
+         {Outcome(both, "User requested not to shut down print spooler.\nTo install the Telmora printers, finish "
+                        "printing\nand then run the Workstation Setup program.", IDNO)}, 0},
+        {"the spooler is not running", tst::kWindowsNT40, false, false, 0,
+         {Outcome(kMultisendPrinterName, " (1062)", IDNO)}, 0},
+        {"no access to the service manager", tst::kWindowsNT40, true, true, 0,
+         {Outcome(both, "You do not have the correct access permissions.\nPlease login with Administrator "
+                        "permissions.", IDYES)}, 1},
+        {"Windows 2000", 0x08930005, true, false, 0,
+         {ft::ErrorBox("Operating System unrecognized - make sure you are installing on the correct system"),
+          Outcome(kMultisendPrinterName, "The universal printer driver has not been installed.\nTo create the DLLs "
+                  "install any Printer from Print\nManager.Then run Workstation Setup again. (2)", IDYES)}, 1},
+    };
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.what);
+        tst::FreshRunState();
+        g_setup.quietSwitch = f.spoolerAnswer ? 0 : 1;
+        ASSERT_TRUE(SetSpooler(f.spoolerRunning));
+        tst::FakeWindowsVersion version(f.version);
+        g_refusals = f.accessDenied ? 99 : 0;
+        g_error = ERROR_ACCESS_DENIED;
+        tst::ImportHook serviceManager("ADVAPI32.dll", "OpenSCManagerA",
+            f.accessDenied ? reinterpret_cast<void*>(&Refusing<SC_HANDLE, LPCSTR, LPCSTR, DWORD>)
+                           : reinterpret_cast<void*>(&OpenSCManagerA));
         tst::DialogDriver driver;
-        EXPECT_EQ(1, Install());
-        EXPECT_EQ("", MachineValue(kNt40PortKey, kPort)) << printerThere;
-        EXPECT_EQ(Log(), Setting("Output Directory")) << printerThere;
-        EXPECT_TRUE(prt::PrinterExists(kFaxPrinterName));
-        DeletePrinterNamed(kFaxPrinterName);
-        DeleteMachineValue(kNt40PortKey, kPort);
-        // Wine's spooler keeps the monitor loaded in this process, so its file
-        // could not be copied again; Windows' spooler lets go of it when it
-        // stops. Deleting the monitor unloads it.
-        RemoveFaxMonitor();
+        if (f.spoolerAnswer) driver.Expect(tst::MessageBoxExpect("Telmora", "Workstation setup is about to stop the "
+            "print spooler.\nThis may affect current printing.\nClick OK to continue.", {IDOK, IDCANCEL})
+                                               .Press(f.spoolerAnswer));
+        for (const tst::Expectation& box : f.boxes) driver.Expect(box);
+        EXPECT_EQ(f.result, Install());
+        EXPECT_FALSE(OpenNamed(kFaxPrinterName).IsOpen() || OpenNamed(kMultisendPrinterName).IsOpen());
     }
 }
 
-TEST_F(NtPrinterTest, DeclinedSpoolerStopInstallsNeitherPrinter) {
-    PutCompleteShare();
-    for (int answer : {IDNO, IDYES}) {
-        tst::DialogDriver driver;
-        driver.Expect(SpoolerQuestion(IDCANCEL));
-        driver.Expect(OutcomeQuestion(kBothPrinters,
-                                      "User requested not to shut down print spooler.\nTo install the Telmora "
-                                      "printers, finish printing\nand then run the Workstation Setup program.",
-                                      answer));
-        EXPECT_EQ(answer == IDYES ? 1 : 0, Install());
-        EXPECT_TRUE(driver.AllMet());
-    }
-    EXPECT_FALSE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_FALSE(prt::PrinterExists(kMultisendPrinterName));
-    EXPECT_FALSE(prt::DriverInstalled(prt::kX86Environment, kMultisendDriver));
-    EXPECT_EQ(kMissing, MachineValue(kNt40PortKey, kPort));
-    EXPECT_FALSE(tst::FileExists(DriverDirectory() + "imgfaxdr.dll"));
-    EXPECT_EQ(prt::SpoolerState(), static_cast<DWORD>(SERVICE_RUNNING));
-}
-
-TEST_F(NtPrinterTest, SpoolerAlreadyStoppedDoesNoWork) {
-    PutCompleteShare();
-    prt::StopSpooler();
-    g_setup.quietSwitch = 1;
-    tst::DialogDriver driver;
-    driver.Expect(OutcomeQuestion(kMultisendPrinterName, " (1062)", IDNO));
-
-    EXPECT_EQ(0, Install());
-
-    EXPECT_TRUE(driver.AllMet());
-    EXPECT_EQ(kMissing, MachineValue(kNt40PortKey, kPort));
-    EXPECT_FALSE(tst::FileExists(DriverDirectory() + "imgfaxdr.dll"));
-    EXPECT_FALSE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_FALSE(prt::PrinterExists(kMultisendPrinterName));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), prt::SpoolerState());
-}
-
-// Wine's service manager and spooler never refuse the administrator this
-// process runs as; these stand in for the refusals of Windows NT.
-SC_HANDLE WINAPI RefuseServiceManager(LPCSTR, LPCSTR, DWORD) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-}
-
-BOOL WINAPI RefuseDriver(LPSTR, DWORD, LPBYTE) {
-    SetLastError(ERROR_ACCESS_DENIED);
+// What OpenPrinterA answers: Wine opens every printer for an administrator, 1801 for a missing one.
+BOOL WINAPI RefuseOpen(LPSTR, LPHANDLE, LPPRINTER_DEFAULTSA) {
+    SetLastError(g_error);
     return FALSE;
 }
 
-TEST_F(NtPrinterTest, AccessDeniedNamesBothPrinters) {
-    PutCompleteShare();
-    g_setup.quietSwitch = 1;
-    const char* reason =
-        "You do not have the correct access permissions.\nPlease login with Administrator permissions.";
-    struct Refusal {
-        const char* dll;
-        const char* function;
-        void* fake;
-    };
-    const Refusal refusals[] = {
-        {"ADVAPI32.dll", "OpenSCManagerA", reinterpret_cast<void*>(&RefuseServiceManager)},
-        {"WINSPOOL.DRV", "AddPrinterDriverA", reinterpret_cast<void*>(&RefuseDriver)},
-    };
-    for (const Refusal& refusal : refusals) {
-        ResetRunState();
-        tst::ImportHook hook(refusal.dll, refusal.function, refusal.fake);
-        tst::DialogDriver driver;
-        driver.Expect(OutcomeQuestion(kBothPrinters, reason, IDNO));
-        EXPECT_EQ(0, Install()) << refusal.function;
-        EXPECT_TRUE(driver.AllMet()) << refusal.function;
-        EXPECT_FALSE(prt::PrinterExists(kMultisendPrinterName)) << refusal.function;
+TEST_F(NtPrinters, APrinterThatCannotBeOpenedLosesItsDriverWhenGoneOrOnNt40) {
+    const DWORD cases[][3] = {// version, OpenPrinterA's error (0: Wine's answer for a missing printer), result
+                              {tst::kWindowsNT40, 0, 1}, {tst::kWindowsNT351, 0, 1}, {tst::kWindowsNT40, 5, 1},
+                              {tst::kWindowsNT351, 5, 0}, {tst::kWindowsNT40, ERROR_INVALID_HANDLE, 0}};
+    tst::DialogDriver driver;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c[0] << std::dec << " error " << c[1]);
+        tst::FakeWindowsVersion version(c[0]);
+        ASSERT_EQ(1, PrepareNtFaxPrinter(kFaxPortName, kFaxPrinterName, 0));
+        ASSERT_TRUE(AddTestDriver(kFaxPrinterName, nullptr));
+        g_error = c[1];
+        // No hook for Wine's own answer: &OpenPrinterA is the import thunk, which would jump to itself.
+        std::unique_ptr<tst::ImportHook> open(
+            c[1] ? new tst::ImportHook("WINSPOOL.DRV", "OpenPrinterA", reinterpret_cast<void*>(&RefuseOpen)) : nullptr);
+        EXPECT_EQ(static_cast<int>(c[2]), RemovePrinterAndDriver(kFaxPrinterName));
+        EXPECT_EQ(c[2] == 0, DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(kFaxPrinterName)) != FALSE)
+            << "the driver was still there";
     }
-}
-
-// Wine always has "winprint"; this list stands in for a spooler without it.
-BOOL WINAPI ListWithoutWinprint(LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
-                                LPDWORD returned) {
-    static char name[] = "faxprint";
-    *needed = sizeof(PRINTPROCESSOR_INFO_1A);
-    *returned = 0;
-    if (level != 1 || size < sizeof(PRINTPROCESSOR_INFO_1A)) return FALSE;
-    reinterpret_cast<PRINTPROCESSOR_INFO_1A*>(buffer)->pName = name;
-    *returned = 1;
-    return TRUE;
-}
-
-TEST_F(NtPrinterTest, MultisendPrinterWithoutWinprint) {
-    PutAll(kMultisendFiles);
-    g_setup.quietSwitch = 1;
-    tst::ImportHook list("WINSPOOL.DRV", "EnumPrintProcessorsA", reinterpret_cast<void*>(&ListWithoutWinprint));
-    tst::DialogDriver driver;
-    driver.Expect(OutcomeQuestion(kMultisendPrinterName, "Unable to find print processor winprint. (1798)", IDYES));
-
-    EXPECT_EQ(1, Install());
-
-    // The printer is offered to the spooler without a print processor, with
-    // every retry.
-    EXPECT_EQ(11, addPrinter_.CallsWithoutProcessor());
-    EXPECT_TRUE(prt::DriverInstalled(prt::kX86Environment, kMultisendDriver));
-    EXPECT_TRUE(driver.AllMet());
-}
-
-// A driver registration that fails without saying why, which Wine's spooler
-// never does.
-BOOL WINAPI FailDriverSilently(LPSTR, DWORD, LPBYTE) {
-    SetLastError(ERROR_SUCCESS);
-    return FALSE;
-}
-
-TEST_F(NtPrinterTest, MultisendDriverFailingWithoutAnErrorCodeMakesNoPrinter) {
-    PutAll(kMultisendFiles);
-    g_setup.quietSwitch = 1;
-    tst::ImportHook hook("WINSPOOL.DRV", "AddPrinterDriverA", reinterpret_cast<void*>(&FailDriverSilently));
-    tst::DialogDriver driver;  // no error code: nothing to ask about
-
-    EXPECT_EQ(1, Install());
-
-    EXPECT_FALSE(prt::PrinterExists(kMultisendPrinterName));
-    EXPECT_EQ(11, pauses_.Calls());  // every attempt at the driver, then no more
-    EXPECT_TRUE(driver.Seen().empty());
-}
-
-TEST_F(NtPrinterTest, ExistingRasterDriverIsKept) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    // RAS40UI.DLL is missing from the share: the share's RASDDUI.DLL is taken.
-    Put("QVPRNNT.DLL");
-    Put("RAS40.DLL");
-    Put("RASDDUI.DLL");
-    Put("RAS40UI.HLP");
-    g_setup.quietSwitch = 1;
-    std::string drivers = DriverDirectory();
-    ASSERT_TRUE(tst::WriteFile(drivers + "RASDD.DLL", "the system's own"));
-    tst::DialogDriver driver;
-
-    EXPECT_EQ(1, Install());
-
-    EXPECT_EQ("the system's own", Content(drivers + "RASDD.DLL"));
-    EXPECT_EQ("share RASDDUI.DLL", Content(drivers + "RASDDUI.DLL"));
-    EXPECT_EQ("share RAS40UI.HLP", Content(drivers + "RASDDUI.HLP"));
-    EXPECT_TRUE(prt::PrinterExists(kMultisendPrinterName));
-    EXPECT_FALSE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_TRUE(driver.AllMet());
-}
-
-TEST_F(NtPrinterTest, KitWithoutMultisendDriverAsksAboutIt) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    PutAll(kNt40Kit);
-    g_setup.quietSwitch = 1;
-    tst::DialogDriver driver;
-    driver.Expect(OutcomeQuestion(kMultisendPrinterName, "Unable to locate printer driver file. (2)", IDYES));
-
-    EXPECT_EQ(1, Install());
-
-    EXPECT_TRUE(driver.AllMet());
-    EXPECT_TRUE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_FALSE(prt::PrinterExists(kMultisendPrinterName));
-}
-
-TEST_F(NtPrinterTest, Windows2000IsNotRecognised) {
-    tst::FakeWindowsVersion windows2000(kWindows2000);
-    PutCompleteShare();
-    g_setup.quietSwitch = 1;
-    tst::DialogDriver driver;
-    driver.Expect(tst::MessageBoxExpect(
-        kErrorCaption, "Operating System unrecognized - make sure you are installing on the correct system", {IDOK}));
-    // No version sources: the raster driver's own names are not in the share.
-    driver.Expect(OutcomeQuestion(kMultisendPrinterName,
-                                  "The universal printer driver has not been installed.\nTo create the DLLs install "
-                                  "any Printer from Print\nManager.Then run Workstation Setup again. (2)",
-                                  IDYES));
-
-    EXPECT_EQ(1, Install());
-
-    EXPECT_TRUE(driver.AllMet());
-    EXPECT_FALSE(prt::PrinterExists(kFaxPrinterName));
-    EXPECT_FALSE(tst::FileExists(DriverDirectory() + "imgfaxdr.dll"));
-    EXPECT_EQ(kMissing, MachineValue(kNt40PortKey, kPort));
-}
-
-TEST_F(NtPrinterTest, Windows2000WithTheRasterDriverAsksAboutTheFaxPrinter) {
-    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
-    tst::FakeWindowsVersion windows2000(kWindows2000);
-    PutCompleteShare();
-    for (const char* file : {"RASDD.DLL", "RASDDUI.DLL", "RASDDUI.HLP"}) Put(file);
-    g_setup.quietSwitch = 1;
-    tst::DialogDriver driver;
-    driver.Expect(tst::MessageBoxExpect(
-        kErrorCaption, "Operating System unrecognized - make sure you are installing on the correct system", {IDOK}));
-    driver.Expect(OutcomeQuestion(kFaxPrinterName, "(50)", IDNO));
-
-    EXPECT_EQ(0, Install());
-
-    EXPECT_TRUE(driver.AllMet());
-    EXPECT_EQ("share RASDD.DLL", Content(DriverDirectory() + "RASDD.DLL"));
-    EXPECT_TRUE(prt::PrinterExists(kMultisendPrinterName));
 }
 
 }  // namespace

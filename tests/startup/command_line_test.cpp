@@ -1,13 +1,20 @@
-// The command-line grammar, case by case: switch letters and separators, the
-// /I directory text and where it ends, the three error ids, and the quiet
-// install derived at the end. The directory check is a fake that records
-// what it was asked.
+// The command line, one row per case: switch letters and separators, the /I
+// directory and where it ends (the check records what it was asked), the
+// three error ids, the quiet install derived at the end; and the boxes of a
+// refused line with the /I directory checked on disk. (Every end-to-end run
+// finds the setup directory above the program's own.)
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "common/setup_context.h"
 #include "startup/command_line.h"
+#include "startup/startup.h"
+#include "support/dialog_driver.h"
+#include "support/temp_directory.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -26,28 +33,24 @@ int RecordCheck(const char* directory, void* context) {
 // The flags that are set, as their switch letters in a fixed order.
 std::string FlagLetters(const CommandLineSwitches& s) {
     std::string letters;
-    if (s.netBaseDirSwitch) letters += 'B';
-    if (s.demoSwitch) letters += 'D';
-    if (s.quietSwitch) letters += 'Q';
-    if (s.serverSwitch) letters += 'S';
-    if (s.updateSwitch) letters += 'U';
-    if (s.uninstallMode) letters += 'X';
+    const std::pair<int, char> flags[] = {{s.netBaseDirSwitch, 'B'}, {s.demoSwitch, 'D'},   {s.quietSwitch, 'Q'},
+                                          {s.serverSwitch, 'S'},     {s.updateSwitch, 'U'}, {s.uninstallMode, 'X'}};
+    for (const auto& flag : flags) letters += flag.first ? std::string(1, flag.second) : "";
     return letters;
 }
 
+const int kOk = 0, kAccept = 1, kReject = 0;
+// The field holds 271 characters with the backslash the directory is given.
+const std::string kFits = "C:\\" + std::string(kConfigDirectorySize - 5, 'A');
+
 struct LineCase {
-    const char* line;
-    int checkAnswer;
-    int error;
+    std::string line;
+    int checkAnswer, error;
     const char* flags;
     int quietInstall;
-    const char* configDirectory;
+    std::string configDirectory;
     std::vector<std::string> asked;
 };
-
-const int kOk = 0;
-const int kAccept = 1;
-const int kReject = 0;
 
 const LineCase kLineCases[] = {
     // Plain switches and their separators.
@@ -64,7 +67,6 @@ const LineCase kLineCases[] = {
     {"/Q /Q", kAccept, kOk, "Q", 1, "", {}},
     {"/X /U", kAccept, kOk, "UX", 0, "", {}},
     {"/Q /X", kAccept, kOk, "QX", 0, "", {}},
-
     // Errors: what was read before the error stays.
     {"/QU", kAccept, IDS_INVALID_PARAMETER, "Q", 0, "", {}},
     {"/Z", kAccept, IDS_INVALID_SWITCH, "", 0, "", {}},
@@ -75,7 +77,6 @@ const LineCase kLineCases[] = {
     {"/Q abc", kAccept, IDS_INVALID_PARAMETER, "Q", 0, "", {}},
     {"\"/Q\"", kAccept, IDS_INVALID_PARAMETER, "", 0, "", {}},
     {"/Q\t/U", kAccept, IDS_INVALID_PARAMETER, "Q", 0, "", {}},
-
     // The /I directory.
     {"/I \"C:\\FAX DIR\"", kAccept, kOk, "", 0, "C:\\FAX DIR\\", {"C:\\FAX DIR\\"}},
     {"/I c:\\fax\\ /Q", kAccept, kOk, "Q", 1, "C:\\FAX\\", {"C:\\FAX\\"}},
@@ -92,66 +93,63 @@ const LineCase kLineCases[] = {
     {"/I \"\" -U", kAccept, kOk, "U", 0, "", {""}},
     {"/I C:\\NONE /Q", kReject, IDS_INVALID_DIRECTORY_SWITCH, "", 0, "C:\\NONE\\", {"C:\\NONE\\"}},
     {"/Q /I", kReject, IDS_INVALID_DIRECTORY_SWITCH, "Q", 0, "", {""}},
+    // A directory that does not fit is refused before the check is asked,
+    // never cut to name some other directory.
+    {"/I \"" + kFits + "\" /Q", kAccept, kOk, "Q", 1, kFits + "\\", {kFits + "\\"}},
+    {"/I \"" + kFits + "\\\" /Q", kAccept, kOk, "Q", 1, kFits + "\\", {kFits + "\\"}},
+    {"/I \"" + kFits + "A\" /Q", kAccept, IDS_INVALID_DIRECTORY_SWITCH, "", 0, "", {}},
+    {"/I \"" + kFits + "A\\\" /Q", kAccept, IDS_INVALID_DIRECTORY_SWITCH, "", 0, "", {}},
 };
 
 TEST(CommandLine, GrammarCases) {
     for (const LineCase& c : kLineCases) {
-        SCOPED_TRACE(std::string("line '") + c.line + "'");
+        SCOPED_TRACE("line '" + c.line + "'");
         FakeCheck check;
         check.answer = c.checkAnswer;
         CommandLineSwitches switches;
-        EXPECT_EQ(c.error, ScanCommandLine(c.line, switches, &RecordCheck, &check));
+        EXPECT_EQ(c.error, ScanCommandLine(c.line.c_str(), switches, &RecordCheck, &check));
         EXPECT_EQ(c.flags, FlagLetters(switches));
         EXPECT_EQ(c.quietInstall, switches.quietInstall);
-        EXPECT_STREQ(c.configDirectory, switches.configDirectory);
+        EXPECT_EQ(c.configDirectory, switches.configDirectory);
         EXPECT_EQ(c.asked, check.asked);
     }
 }
 
-TEST(CommandLine, ResultStartsClearedEveryTime) {
-    FakeCheck check;
-    CommandLineSwitches switches;
-    ASSERT_EQ(0, ScanCommandLine("/B /D /I C:\\X /Q /S /U /X", switches, &RecordCheck, &check));
-    EXPECT_EQ("BDQSUX", FlagLetters(switches));
-    ASSERT_EQ(0, ScanCommandLine("", switches, &RecordCheck, &check));
-    EXPECT_EQ("", FlagLetters(switches));
-    EXPECT_STREQ("", switches.configDirectory);
-    EXPECT_EQ(0, ScanCommandLine(nullptr, switches, &RecordCheck, &check));
+std::string Lower(std::string text) {
+    CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
 }
 
-// The field holds 271 characters: a longer directory is refused with
-// IDS_INVALID_DIRECTORY_SWITCH before the check is asked, never cut to some
-// other directory.
-TEST(CommandLine, OverLongDirectoryIsRefused) {
-    const std::string prefix = "C:\\";
-    const std::size_t fieldText = kConfigDirectorySize - 1;
+tst::Expectation Box(const char* caption, const std::string& text) {
+    return tst::MessageBoxExpect(caption, text.c_str(), {IDOK}).Press(IDOK);
+}
 
-    struct LengthCase {
-        std::string directory;
-        int error;
+TEST(ParseCommandLine, ShowsTheBoxesOfARefusedLineAndStoresAnAcceptedOne) {
+    g_setup.appInstance = GetModuleHandleA(nullptr);
+    tst::TempDirectory share;
+    const std::string missing = share.Path() + "NOWHERE", refused = "Invalid direcory following /i switch";
+    const struct {
+        std::string line;
+        std::vector<tst::Expectation> boxes;
+    } cases[] = {
+        {"/Z", {Box("Telmora", "Invalid command line switch")}},
+        {"/Q abc", {Box("Telmora", "Invalid command line parameter")}},
+        {"/I " + Lower(missing), {Box("Warning!", "Directory " + missing + " not found"), Box("Telmora", refused)}},
+        {"/I \"" + share.Path() + "\"", {Box("Warning!", "File " + share.Path() + "TELMORA.INI not found"), Box("Telmora", refused)}},
     };
-    const LengthCase cases[] = {
-        {prefix + std::string(fieldText - 1 - prefix.size(), 'A'), 0},                 // backslash just fits
-        {prefix + std::string(fieldText - prefix.size(), 'A'), IDS_INVALID_DIRECTORY_SWITCH},
-        {prefix + std::string(fieldText - 1 - prefix.size(), 'A') + "\\", 0},          // already ends in one
-        {prefix + std::string(fieldText - prefix.size(), 'A') + "\\", IDS_INVALID_DIRECTORY_SWITCH},
-    };
-    for (const LengthCase& c : cases) {
-        SCOPED_TRACE(c.directory.size());
-        FakeCheck check;
-        CommandLineSwitches switches;
-        std::string line = "/I \"" + c.directory + "\" /Q";
-        EXPECT_EQ(c.error, ScanCommandLine(line.c_str(), switches, &RecordCheck, &check));
-        if (c.error == 0) {
-            std::string stored = c.directory.back() == '\\' ? c.directory : c.directory + "\\";
-            EXPECT_EQ(stored, switches.configDirectory);
-            EXPECT_EQ(1u, check.asked.size());
-            EXPECT_EQ(1, switches.quietSwitch);
-        } else {
-            EXPECT_TRUE(check.asked.empty());
-            EXPECT_EQ(0, switches.quietSwitch);
-        }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        tst::DialogDriver driver;
+        for (const tst::Expectation& box : c.boxes) driver.Expect(box);
+        EXPECT_EQ(0, ParseCommandLine(c.line.c_str()));
     }
+    ASSERT_TRUE(tst::WriteFile(share.File("TELMORA.INI"), "[SERVER]\r\n"));
+    tst::DialogDriver driver;  // no box may appear
+    ASSERT_EQ(1, ParseCommandLine(("-b /I " + Lower(share.Path()) + " /Q").c_str()));
+    EXPECT_STREQ(share.Path().c_str(), g_setup.configDirectory);
+    EXPECT_TRUE(g_setup.netBaseDirSwitch && g_setup.quietSwitch && g_setup.quietInstall);
+    ASSERT_EQ(1, ParseCommandLine("/X"));  // and cleared for the next line
+    EXPECT_TRUE(!g_setup.configDirectory[0] && !g_setup.netBaseDirSwitch && !g_setup.quietInstall && g_setup.uninstallMode);
 }
 
 }  // namespace

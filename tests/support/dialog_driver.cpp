@@ -1,6 +1,6 @@
-// In-process dialog driver: a WH_CBT hook notes every activated "#32770" window of
-// the test's thread, and a thread timer compares it with the next expectation and
-// answers it from the dialog's own modal loop.
+// Reading and answering boxes through window messages that work within the
+// thread and across processes alike; and the in-process driver: a WH_CBT hook
+// notes every activated "#32770" window of the thread, a thread timer answers it.
 #include "dialog_driver.h"
 
 #include <gtest/gtest.h>
@@ -8,200 +8,165 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/resource_ids.h"
+
 namespace tst {
 namespace {
 
-constexpr char kDialogClass[] = "#32770";
-constexpr int kMessageTextId = 0xFFFF;   // the text static of a message box
-constexpr int kFirstLineId = 3201;       // the static text lines of a question dialog
+constexpr int kMessageTextId = 0xFFFF;  // the text static of a message box
+constexpr int kFirstLineId = 3201;      // the static lines of a question dialog
 constexpr int kLastLineId = 3206;
-constexpr int kMaxUnexpectedInRow = 3;   // then dialogs are ended without asking them
-constexpr UINT kTimerDelayMs = 10;
-constexpr int kTextSize = 2048;
+constexpr int kMaxUnexpectedInRow = 3;  // then message boxes are ended, not cancelled
+constexpr int kTextSize = 4096;
 
 DialogDriver* g_driver = nullptr;
 
-std::string WindowText(HWND window) {
+// Not SMTO_ABORTIFHUNG: a program that has just paused for longer than five
+// seconds (the spooler retries) counts as hung until its new box has taken its
+// first message, and the box's texts would read as empty.
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result) ? result : -1;
+}
+
+// Texts are read wide and converted to the ANSI code page: the ANSI forms of
+// some list messages return UTF-16 across processes.
+std::string Narrow(const wchar_t* wide) {
     char text[kTextSize] = "";
-    if (window) GetWindowTextA(window, text, sizeof text);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, kTextSize - 1, nullptr, nullptr);
     return text;
 }
 
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
+std::string TextOf(HWND window) {
+    wchar_t text[kTextSize] = L"";
+    Send(window, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text));
+    return Narrow(text);
 }
 
-bool IsDialogWindow(HWND window) { return ClassOf(window) == kDialogClass; }
+bool IsCombo(HWND control) {
+    char name[16] = "";
+    GetClassNameA(control, name, sizeof name);
+    return _stricmp(name, "ComboBox") == 0;
+}
 
-bool IsMessageBox(HWND dialog) { return GetDlgItem(dialog, kMessageTextId) != nullptr; }
-
-std::string DialogLines(HWND dialog) {
-    std::string text;
-    for (int id = kFirstLineId; id <= kLastLineId; ++id) {
-        HWND line = GetDlgItem(dialog, id);
-        if (!line) break;
-        if (id != kFirstLineId) text += '\n';
-        text += WindowText(line);
+std::vector<std::string> Entries(HWND list) {
+    bool combo = IsCombo(list);
+    std::vector<std::string> entries;
+    for (LRESULT i = 0, count = Send(list, combo ? CB_GETCOUNT : LB_GETCOUNT); i < count; ++i) {
+        wchar_t entry[kTextSize] = L"";
+        if (Send(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i) < kTextSize) {
+            Send(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
+        }
+        entries.push_back(Narrow(entry));
     }
-    return text;
+    return entries;
 }
 
-std::string SeenText(HWND dialog) {
-    std::string body = IsMessageBox(dialog) ? WindowText(GetDlgItem(dialog, kMessageTextId))
-                                            : DialogLines(dialog);
-    return WindowText(dialog) + ": " + body;
+// A control's text; for a combo box the selected entry.
+std::string ControlText(HWND box, int id) {
+    HWND control = GetDlgItem(box, id);
+    if (!control || !IsCombo(control)) return control ? TextOf(control) : "<no control>";
+    LRESULT index = Send(control, CB_GETCURSEL);
+    std::vector<std::string> entries = Entries(control);
+    return index >= 0 && index < static_cast<LRESULT>(entries.size()) ? entries[index] : "";
 }
 
-bool IsPushButton(HWND control) {
-    if (ClassOf(control) != "Button") return false;
-    LONG style = GetWindowLongA(control, GWL_STYLE);
-    if (!(style & WS_VISIBLE)) return false;
-    LONG type = style & BS_TYPEMASK;
-    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
-}
+bool IsMessageBox(HWND box) { return GetDlgItem(box, kMessageTextId) != nullptr; }
 
-BOOL CALLBACK CollectPushButton(HWND control, LPARAM param) {
-    if (IsPushButton(control)) reinterpret_cast<std::vector<int>*>(param)->push_back(GetDlgCtrlID(control));
+struct Buttons {
+    std::string ids;  // the visible push buttons, "{1,2}" in id order
+    int drawnDefault = 0;
+};
+
+BOOL CALLBACK CollectButton(HWND control, LPARAM found) {
+    LONG style = GetWindowLongA(control, GWL_STYLE), type = style & BS_TYPEMASK;
+    char name[16] = "";
+    GetClassNameA(control, name, sizeof name);
+    if (!std::strcmp(name, "Button") && (style & WS_VISIBLE) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+        auto* ids = reinterpret_cast<std::vector<int>*>(found);
+        ids->push_back(GetDlgCtrlID(control) * (type == BS_DEFPUSHBUTTON ? -1 : 1));
+    }
     return TRUE;
 }
 
-std::vector<int> PushButtons(HWND dialog) {
-    std::vector<int> ids;
-    EnumChildWindows(dialog, CollectPushButton, reinterpret_cast<LPARAM>(&ids));
-    return ids;
-}
-
 std::string IdList(std::vector<int> ids) {
+    std::sort(ids.begin(), ids.end());
     std::string text;
     for (int id : ids) text += (text.empty() ? "" : ",") + std::to_string(id);
     return "{" + text + "}";
 }
 
-BOOL CALLBACK FindDefPushButton(HWND control, LPARAM param) {
-    if (IsPushButton(control) && (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-        *reinterpret_cast<int*>(param) = GetDlgCtrlID(control);
-        return FALSE;
-    }
-    return TRUE;
+// The button drawn as the default (a message box sets only that), else the
+// dialog manager's default id.
+Buttons ButtonsOf(HWND box) {
+    std::vector<int> ids;
+    EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(&ids));
+    Buttons buttons;
+    for (int& id : ids) id < 0 ? (buttons.drawnDefault = id = -id) : id;
+    buttons.ids = IdList(ids);
+    LRESULT defId = buttons.drawnDefault ? 0 : Send(box, DM_GETDEFID);
+    if (defId != -1 && HIWORD(defId) == DC_HASDEFID) buttons.drawnDefault = LOWORD(defId);
+    return buttons;
 }
 
-// The button drawn as the default (a message box sets only that), else the dialog
-// manager's default id; 0 if none.
-int DefaultButton(HWND dialog) {
-    int id = 0;
-    EnumChildWindows(dialog, FindDefPushButton, reinterpret_cast<LPARAM>(&id));
-    if (id != 0) return id;
-    LRESULT result = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    return HIWORD(result) == DC_HASDEFID ? LOWORD(result) : 0;
+std::string Differs(const std::string& what, const std::string& expected, const std::string& seen) {
+    if (expected == seen) return "";
+    return what + " differs\n  expected: \"" + expected + "\"\n  seen:     \"" + seen + "\"\n";
 }
 
-bool SameSet(std::vector<int> a, std::vector<int> b) {
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return a == b;
+void PostCommand(HWND box, int id) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// Every entry of a combo box or list box, in list order.
-std::vector<std::string> ListEntries(HWND list, bool combo) {
-    std::vector<std::string> entries;
-    UINT countMessage = combo ? CB_GETCOUNT : LB_GETCOUNT;
-    UINT lengthMessage = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
-    UINT textMessage = combo ? CB_GETLBTEXT : LB_GETTEXT;
-    LRESULT count = SendMessageA(list, countMessage, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendMessageA(list, lengthMessage, i, 0);
-        std::string entry(length > 0 ? length + 1 : 1, '\0');
-        SendMessageA(list, textMessage, i, reinterpret_cast<LPARAM>(&entry[0]));
-        entry.resize(std::strlen(entry.c_str()));
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
-void SelectEntry(HWND dialog, int id, const std::string& entry, const std::string& where) {
-    HWND list = GetDlgItem(dialog, id);
-    if (!list) {
-        ADD_FAILURE() << where << ": no list control " << id << " to select " << Quoted(entry) << " in";
-        return;
-    }
-    bool combo = ClassOf(list) == "ComboBox";
-    std::vector<std::string> entries = ListEntries(list, combo);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i] == entry) {
-            SendMessageA(list, combo ? CB_SETCURSEL : LB_SETCURSEL, i, 0);
-            return;
-        }
-    }
-    std::string available;
-    for (const std::string& e : entries) available += " " + Quoted(e);
-    ADD_FAILURE() << where << ": list " << id << " has no entry " << Quoted(entry) << "; it holds:" << available;
-}
-
-void TypeText(HWND dialog, int id, const std::string& text, const std::string& where) {
-    if (!GetDlgItem(dialog, id)) {
-        ADD_FAILURE() << where << ": no control " << id << " to type " << Quoted(text) << " into";
-        return;
-    }
-    SetDlgItemTextA(dialog, id, text.c_str());
-}
-
-void PostCommand(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-// Posted, so it reaches the button through the modal loop ahead of the press.
-void PostClick(HWND dialog, int id, const std::string& where) {
-    HWND button = GetDlgItem(dialog, id);
-    if (!button) {
-        ADD_FAILURE() << where << ": no button " << id << " to click";
-        return;
-    }
-    PostMessageA(button, BM_CLICK, 0, 0);
-}
-
-// A command we posted to `dialog` that it has not yet taken from the queue.
-bool AnswerPending(HWND dialog) {
-    MSG message;
-    return PeekMessageA(&message, dialog, WM_COMMAND, WM_COMMAND, PM_NOREMOVE | PM_NOYIELD) != 0;
-}
-
-void CompareText(const char* what, const std::string& expected, const std::string& seen,
-                 const std::string& where) {
-    if (expected != seen) {
-        ADD_FAILURE() << where << ": " << what << " differs\n  expected: " << Quoted(expected)
-                      << "\n  seen:     " << Quoted(seen);
-    }
-}
-
-void CheckLines(HWND dialog, const Expectation& expected, const std::string& where) {
-    for (size_t i = 0; i < expected.lines.size(); ++i) {
+std::string Mismatches(HWND box, const Expectation& e) {
+    std::string problems;
+    if (IsMessageBox(box) != e.messageBox) problems += "another kind of box appeared\n";
+    if (e.checkTitle) problems += Differs("title", e.title, TextOf(box));
+    if (e.messageBox) problems += Differs("text", e.text, TextOf(GetDlgItem(box, kMessageTextId)));
+    if (e.messageBox) problems += Differs("buttons", IdList(e.buttons), ButtonsOf(box).ids);
+    for (size_t i = 0; i < e.lines.size(); ++i) {
         int id = kFirstLineId + static_cast<int>(i);
-        HWND line = GetDlgItem(dialog, id);
-        std::string seen = line ? WindowText(line) : std::string("<no control>");
-        if (!line && expected.lines[i].empty()) continue;
-        std::string what = "line " + std::to_string(id);
-        CompareText(what.c_str(), expected.lines[i], seen, where);
+        if (GetDlgItem(box, id) || !e.lines[i].empty()) problems += Differs("line " + std::to_string(id), e.lines[i], ControlText(box, id));
     }
+    for (const auto& shown : e.shown) {
+        problems += Differs("control " + std::to_string(shown.first), shown.second, ControlText(box, shown.first));
+    }
+    if (e.defaultButton) {
+        problems += Differs("default button", std::to_string(e.defaultButton), std::to_string(ButtonsOf(box).drawnDefault));
+    }
+    for (int id : e.checked) {
+        if (Send(GetDlgItem(box, id), BM_GETCHECK) != BST_CHECKED) problems += "button " + std::to_string(id) + " is not checked\n";
+    }
+    return problems;
 }
 
-void CheckControls(HWND dialog, const Expectation& expected, const std::string& where) {
-    if (expected.checkButtons && !SameSet(expected.buttons, PushButtons(dialog))) {
-        ADD_FAILURE() << where << ": buttons differ\n  expected: " << IdList(expected.buttons)
-                      << "\n  seen:     " << IdList(PushButtons(dialog));
-    }
-    if (expected.defaultButton != 0 && DefaultButton(dialog) != expected.defaultButton) {
-        ADD_FAILURE() << where << ": default button is " << DefaultButton(dialog) << ", expected "
-                      << expected.defaultButton;
-    }
-    for (int id : expected.checked) {
-        if (IsDlgButtonChecked(dialog, id) != BST_CHECKED) {
-            ADD_FAILURE() << where << ": button " << id << " is not checked";
+std::string SelectEntry(HWND box, int id, const std::string& entry) {
+    HWND list = GetDlgItem(box, id);
+    std::vector<std::string> entries = list ? Entries(list) : std::vector<std::string>();
+    auto found = std::find(entries.begin(), entries.end(), entry);
+    if (found != entries.end()) return Send(list, IsCombo(list) ? CB_SETCURSEL : LB_SETCURSEL, found - entries.begin()), "";
+    std::string held;
+    for (const std::string& e : entries) held += " \"" + e + "\"";
+    return "list " + std::to_string(id) + " has no entry \"" + entry + "\"; it holds:" + held + "\n";
+}
+
+std::string Answer(HWND box, const Expectation& e) {
+    std::string problems;
+    for (const auto& typed : e.typed) {
+        wchar_t wide[kTextSize] = L"";
+        MultiByteToWideChar(CP_ACP, 0, typed.second.c_str(), -1, wide, kTextSize - 1);
+        if (Send(GetDlgItem(box, typed.first), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)) != TRUE) {
+            problems += "cannot type into control " + std::to_string(typed.first) + "\n";
         }
     }
+    for (const auto& selected : e.selected) problems += SelectEntry(box, selected.first, selected.second);
+    for (int id : e.clicked) {
+        if (!GetDlgItem(box, id)) problems += "no button " + std::to_string(id) + " to click\n";
+        PostCommand(box, id);
+    }
+    int press = e.press ? e.press : ButtonsOf(box).drawnDefault;
+    PostCommand(box, press ? press : IDOK);
+    return problems;
 }
 
 void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) {
@@ -209,82 +174,59 @@ void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && g_driver) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        if (IsDialogWindow(window)) g_driver->OnActivate(window);
+    char name[16] = "";
+    if (code == HCBT_ACTIVATE && g_driver && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) &&
+        !std::strcmp(name, "#32770")) {
+        g_driver->OnActivate(reinterpret_cast<HWND>(wParam));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
 
-Expectation& Expectation::Default(int id) {
-    defaultButton = id;
-    return *this;
-}
-
-Expectation& Expectation::Press(int id) {
-    press = id;
-    return *this;
-}
-
-Expectation& Expectation::Type(int controlId, const char* value) {
-    typed.emplace_back(controlId, value);
-    return *this;
-}
-
-Expectation& Expectation::Select(int controlId, const char* entry) {
-    selected.emplace_back(controlId, entry);
-    return *this;
-}
-
-Expectation& Expectation::Checked(int id) {
-    checked.push_back(id);
-    return *this;
-}
-
-Expectation& Expectation::Click(int id) {
-    clicked.push_back(id);
-    return *this;
-}
-
-Expectation& Expectation::OnShow(std::function<void(HWND)> action) {
-    onShow = std::move(action);
-    return *this;
-}
-
-Expectation& Expectation::Buttons(std::vector<int> ids) {
-    buttons = std::move(ids);
-    checkButtons = true;
-    return *this;
-}
-
 std::string Expectation::Describe() const {
     std::string body = text;
-    if (kind == kDialog) {
-        body.clear();
-        for (size_t i = 0; i < lines.size(); ++i) body += (i ? "\n" : "") + lines[i];
-    }
-    return std::string(kind == kMessageBox ? "message box " : "dialog ") + Quoted(title) + ": " + Quoted(body);
+    for (size_t i = 0; i < lines.size(); ++i) body += (i ? "\n" : "") + lines[i];
+    return std::string(messageBox ? "message box \"" : "dialog \"") + title + "\": \"" + body + "\"";
 }
 
 Expectation MessageBoxExpect(const char* caption, const char* text, std::vector<int> buttons) {
-    Expectation expectation;
-    expectation.kind = Expectation::kMessageBox;
-    expectation.title = caption ? caption : "";
-    expectation.checkTitle = caption != nullptr;
-    expectation.text = text ? text : "";
-    expectation.Buttons(std::move(buttons));
-    return expectation;
+    Expectation e = DialogExpect(caption, {});
+    e.messageBox = true;
+    e.text = text;
+    e.buttons = std::move(buttons);
+    return e;
 }
 
 Expectation DialogExpect(const char* title, std::vector<std::string> lines) {
-    Expectation expectation;
-    expectation.kind = Expectation::kDialog;
-    expectation.title = title ? title : "";
-    expectation.checkTitle = title != nullptr;
-    expectation.lines = std::move(lines);
-    return expectation;
+    Expectation e;
+    e.title = title;
+    e.lines = std::move(lines);
+    return e;
+}
+
+std::string BoxText(HWND box) {
+    std::string body = TextOf(GetDlgItem(box, kMessageTextId));
+    for (int id = kFirstLineId; !IsMessageBox(box) && id <= kLastLineId && GetDlgItem(box, id); ++id) {
+        body += (id == kFirstLineId ? "" : "\n") + TextOf(GetDlgItem(box, id));
+    }
+    return TextOf(box) + ": " + body;
+}
+
+std::string CheckAndAnswer(HWND box, const Expectation& expected) {
+    if (expected.onShow) expected.onShow(box);
+    std::string seen = BoxText(box), problems = Mismatches(box, expected);
+    problems += Answer(box, expected);  // after reading it: the answer closes the box
+    return problems.empty() ? "" : "expected " + expected.Describe() + "\n  shown \"" + seen + "\"\n" + problems;
+}
+
+void CloseBox(HWND box) {
+    Expectation close;
+    if (GetDlgItem(box, IDC_FUNCTION_QUIT)) close.Click(IDC_FUNCTION_QUIT);
+    for (int id : {IDYES, IDC_ANSWER_YES, IDOK, IDCANCEL}) {
+        if (!close.press && GetDlgItem(box, id)) close.Press(id);
+    }
+    Answer(box, close);
 }
 
 DialogDriver::DialogDriver() : previous_(g_driver) {
@@ -297,89 +239,43 @@ DialogDriver::~DialogDriver() {
     if (hook_) UnhookWindowsHookEx(hook_);
     if (timer_) KillTimer(nullptr, timer_);
     g_driver = previous_;
-    if (!AllMet()) {
-        std::string unmet;
-        for (const Expectation& e : expectations_) unmet += "\n  " + e.Describe();
-        std::string seen;
-        for (const std::string& s : seen_) seen += "\n  " + Quoted(s);
-        ADD_FAILURE() << "dialogs expected but never shown:" << unmet << "\nshown:" << (seen.empty() ? " none" : seen);
-    }
+    if (AllMet()) return;
+    std::string report = "dialogs expected but never shown:";
+    for (const Expectation& e : expectations_) report += "\n  " + e.Describe();
+    for (const std::string& s : seen_) report += "\nshown: \"" + s + "\"";
+    ADD_FAILURE() << report;
 }
-
-void DialogDriver::Expect(Expectation expectation) { expectations_.push_back(std::move(expectation)); }
-
-bool DialogDriver::AllMet() const { return expectations_.empty(); }
-
-std::vector<std::string> DialogDriver::Seen() const { return seen_; }
 
 void DialogDriver::OnActivate(HWND window) {
     if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return;
-    for (HWND queued : pending_) {
-        if (queued == window) return;
-    }
+    if (std::find(pending_.begin(), pending_.end(), window) != pending_.end()) return;
     pending_.push_back(window);
-    ArmTimer();
+    if (!timer_) timer_ = SetTimer(nullptr, 0, 10, TimerProc);
 }
 
-void DialogDriver::ArmTimer() {
-    if (!timer_) timer_ = SetTimer(nullptr, 0, kTimerDelayMs, TimerProc);
-}
-
+// A box that already has a command of ours queued (re-activated when a box
+// over it closed) is not answered again.
 void DialogDriver::OnTimer() {
     KillTimer(nullptr, timer_);
     timer_ = 0;
     std::vector<HWND> windows;
     windows.swap(pending_);
-    for (HWND window : windows) {
-        if (IsWindow(window) && !AnswerPending(window)) Answer(window);
-    }
-}
-
-void DialogDriver::Answer(HWND window) {
-    std::string seen = SeenText(window);
-    seen_.push_back(seen);
-    bool isMessageBox = IsMessageBox(window);
-    if (expectations_.empty()) {
-        CloseUnexpected(window, isMessageBox, seen);
-        return;
-    }
-    unexpectedInRow_ = 0;
-    Expectation expected = std::move(expectations_.front());
-    expectations_.pop_front();
-    AnswerExpected(window, expected, seen);
-}
-
-void DialogDriver::AnswerExpected(HWND window, const Expectation& expected, const std::string& seen) {
-    std::string where = "expected " + expected.Describe() + "\n  shown " + Quoted(seen) + "\n ";
-    if (expected.onShow) expected.onShow(window);
-    bool isMessageBox = IsMessageBox(window);
-    if (isMessageBox != (expected.kind == Expectation::kMessageBox)) {
-        ADD_FAILURE() << where << " a " << (isMessageBox ? "message box" : "dialog") << " appeared instead";
-    }
-    if (expected.checkTitle) CompareText("title", expected.title, WindowText(window), where);
-    if (expected.kind == Expectation::kMessageBox) {
-        CompareText("text", expected.text, WindowText(GetDlgItem(window, kMessageTextId)), where);
-    } else {
-        CheckLines(window, expected, where);
-    }
-    CheckControls(window, expected, where);
-    for (const auto& typed : expected.typed) TypeText(window, typed.first, typed.second, where);
-    for (const auto& selected : expected.selected) SelectEntry(window, selected.first, selected.second, where);
-    for (int id : expected.clicked) PostClick(window, id, where);
-    int press = expected.press;
-    if (press == 0) press = DefaultButton(window);
-    if (press == 0) press = IDOK;
-    PostCommand(window, press);
-}
-
-void DialogDriver::CloseUnexpected(HWND window, bool isMessageBox, const std::string& seen) {
-    ADD_FAILURE() << "unexpected " << (isMessageBox ? "message box " : "dialog ") << Quoted(seen)
-                  << " (no expectation left); closing it";
-    ++unexpectedInRow_;
-    if (isMessageBox && unexpectedInRow_ <= kMaxUnexpectedInRow) {
-        PostCommand(window, IDCANCEL);
-    } else {
-        EndDialog(window, -1);
+    MSG queued;
+    for (HWND box : windows) {
+        if (!IsWindow(box) || PeekMessageA(&queued, box, WM_COMMAND, WM_COMMAND, PM_NOREMOVE | PM_NOYIELD)) continue;
+        seen_.push_back(BoxText(box));
+        if (expectations_.empty()) {
+            ADD_FAILURE() << "unexpected " << (IsMessageBox(box) ? "message box \"" : "dialog \"") << seen_.back()
+                          << "\" (no expectation left); closing it";
+            bool cancel = IsMessageBox(box) && ++unexpectedInRow_ <= kMaxUnexpectedInRow;
+            cancel ? PostCommand(box, IDCANCEL) : (void)EndDialog(box, -1);
+            continue;
+        }
+        unexpectedInRow_ = 0;
+        Expectation expected = std::move(expectations_.front());
+        expectations_.pop_front();
+        std::string problems = CheckAndAnswer(box, expected);
+        if (!problems.empty()) ADD_FAILURE() << problems;
     }
 }
 

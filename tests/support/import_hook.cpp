@@ -1,4 +1,4 @@
-// Import address table patching of the test executable, and the GetVersion fake.
+// Import address table patching of the test executable.
 #include "import_hook.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,8 @@ namespace tst {
 namespace {
 
 template <typename T>
-T* AtOffset(BYTE* base, DWORD offset) {
+T* AtOffset(BYTE* base, DWORD_PTR offset) {
     return reinterpret_cast<T*>(base + offset);
-}
-
-bool NamesFunction(BYTE* base, const IMAGE_THUNK_DATA& lookup, const char* function) {
-    if (IMAGE_SNAP_BY_ORDINAL(lookup.u1.Ordinal)) return false;
-    auto* byName = AtOffset<IMAGE_IMPORT_BY_NAME>(base, static_cast<DWORD>(lookup.u1.AddressOfData));
-    return std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0;
 }
 
 // Every IAT slot of the executable that imports `function` from `dll`.
@@ -33,7 +27,9 @@ std::vector<void**> FindSlots(const char* dll, const char* function) {
         auto* lookup = AtOffset<IMAGE_THUNK_DATA>(base, lookupOffset);
         auto* address = AtOffset<IMAGE_THUNK_DATA>(base, entry->FirstThunk);
         for (; lookup->u1.AddressOfData; ++lookup, ++address) {
-            if (NamesFunction(base, *lookup, function)) slots.push_back(reinterpret_cast<void**>(&address->u1.Function));
+            if (IMAGE_SNAP_BY_ORDINAL(lookup->u1.Ordinal)) continue;
+            auto* byName = AtOffset<IMAGE_IMPORT_BY_NAME>(base, lookup->u1.AddressOfData);
+            if (!std::strcmp(byName->Name, function)) slots.push_back(reinterpret_cast<void**>(&address->u1.Function));
         }
     }
     return slots;
@@ -65,21 +61,5 @@ ImportHook::ImportHook(const char* dll, const char* function, void* replacement)
 ImportHook::~ImportHook() {
     for (void** slot : slots_) WriteSlot(slot, original_);
 }
-
-DWORD FakeWindowsVersion::s_value = 0;
-
-DWORD WINAPI FakeWindowsVersion::FakeGetVersion() { return s_value; }
-
-DWORD FakeWindowsVersion::SwapValue(DWORD value) {
-    DWORD previous = s_value;
-    s_value = value;
-    return previous;
-}
-
-FakeWindowsVersion::FakeWindowsVersion(DWORD value)
-    : previousValue_(SwapValue(value)),
-      hook_("KERNEL32.dll", "GetVersion", reinterpret_cast<void*>(&FakeGetVersion)) {}
-
-FakeWindowsVersion::~FakeWindowsVersion() { s_value = previousValue_; }
 
 }  // namespace tst

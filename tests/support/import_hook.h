@@ -1,18 +1,9 @@
-// Replaces one import of the test executable for the scope of a test.
-//
-// The import address table of GetModuleHandle(NULL) is patched: every slot that
-// imports `function` by name from `dll` (the DLL name matched without regard to
-// case, as the linker may spell it "KERNEL32.dll" or "kernel32.dll") is pointed at
-// the replacement and restored when the hook goes out of scope. Code of the
-// product library linked into the test executable calls through these slots.
-//
-// An optimising compiler may load an import's slot once per function, so a
-// function that calls the import both inside and outside a hook's scope can
-// miss the change; product code reads each import in a function of its own.
-//
-//   tst::FakeWindowsVersion version(tst::kWindowsNT40);
-//   tst::CountingFake<BOOL, UINT, DWORD> exitWindows("USER32.dll", "ExitWindowsEx", TRUE);
-//   ... EXPECT_EQ(exitWindows.Calls(), 1); EXPECT_EQ(std::get<0>(exitWindows.LastArguments()), EWX_REBOOT);
+// Replaces one import of the test executable for the scope of a test: every
+// import address table slot of GetModuleHandle(NULL) that imports `function`
+// by name from `dll` (its name matched without regard to case) points at the
+// replacement until the hook goes out of scope. An optimising compiler may
+// load a slot once per function, so product code reads each import in a
+// function of its own.
 #pragma once
 
 #include <windows.h>
@@ -27,7 +18,6 @@ public:
     // Fails the current test (ADD_FAILURE) when the executable has no such import.
     ImportHook(const char* dll, const char* function, void* replacement);
     ~ImportHook();
-
     ImportHook(const ImportHook&) = delete;
     ImportHook& operator=(const ImportHook&) = delete;
 
@@ -44,22 +34,9 @@ constexpr DWORD kWindows95 = 0xC0000004;
 constexpr DWORD kWindowsNT40 = 0x05650004;
 constexpr DWORD kWindowsNT351 = 0x04213303;
 
-// Makes KERNEL32 GetVersion return `value` for its scope. One at a time.
-class FakeWindowsVersion {
-public:
-    explicit FakeWindowsVersion(DWORD value);
-    ~FakeWindowsVersion();
-
-private:
-    static DWORD WINAPI FakeGetVersion();
-    static DWORD SwapValue(DWORD value);
-    static DWORD s_value;
-    DWORD previousValue_;
-    ImportHook hook_;
-};
-
 // Points one import at a fake that counts its calls, keeps the last arguments and
-// returns `result`. One instance per signature at a time (the fake's state is static).
+// returns `result`. The fake's state is static: of instances of one signature
+// (also FakeWindowsVersion's, CountingFake<DWORD>) the latest answers.
 template <typename Result, typename... Args>
 class CountingFake {
 public:
@@ -69,7 +46,6 @@ public:
         result_ = result;
     }
     ~CountingFake() { s_active = previous_; }
-
     CountingFake(const CountingFake&) = delete;
     CountingFake& operator=(const CountingFake&) = delete;
 
@@ -92,6 +68,11 @@ private:
     int calls_ = 0;
     std::tuple<Args...> lastArguments_{};
     ImportHook hook_;
+};
+
+// Makes KERNEL32 GetVersion return `value` for its scope.
+struct FakeWindowsVersion : CountingFake<DWORD> {
+    explicit FakeWindowsVersion(DWORD value) : CountingFake<DWORD>("KERNEL32.dll", "GetVersion", value) {}
 };
 
 }  // namespace tst

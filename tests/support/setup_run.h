@@ -1,18 +1,9 @@
 // Runs of the real STNIN32.EXE from the demo share (drive F: of every test
-// prefix), the way a 32-bit setup program sees the PC: started as
-// F:\SYSTEM\WIN32\STNIN32.EXE in F:\SYSTEM\ on an x86 PC (support/x86_pc.h).
-//
-//   tst::Personality windows95("win95");        // for the scope of the test
-//   tst::SetupRun run("");                       // starts the program
-//   run.Choose(IDC_FUNCTION_INSTALL);            // the function box
-//   run.Answer("Telmora installation", "Where are the Telmora files installed?", IDOK);
-//   run.Quit();
-//   run.ExpectExit();
-//
-// Expect() waits for the next box. A box that comes instead fails the test
-// and is answered so that the run goes on (the function box with Quit, a
-// question with Yes, anything else with OK) - unless it is one the test has
-// declared incidental with Tolerate(): those are answered and counted only.
+// prefix) as a 32-bit setup program sees the PC: F:\SYSTEM\WIN32\STNIN32.EXE
+// started in F:\SYSTEM\ on an x86 PC (support/x86_pc.h). Its boxes are told in
+// the vocabulary of support/dialog_driver.h: each box that comes is checked
+// against the next expectation and answered; one beyond them fails the run
+// and is closed (CloseBox), so that the program ends.
 #pragma once
 
 #include <windows.h>
@@ -20,88 +11,54 @@
 #include <string>
 #include <vector>
 
-#include "support/process_driver.h"
+#include "support/dialog_driver.h"
 
 namespace tst {
 
-extern const char kSetupProgram[];      // F:\SYSTEM\WIN32\STNIN32.EXE
 extern const char kSetupDirectory[];    // F:\SYSTEM\ (the program's working directory)
 extern const char kSetupTitle[];        // "Telmora installation"
 extern const char kFunctionQuestion[];  // the function box's first line
 const DWORD kSetupTimeoutMs = 30000;    // for each box and for the end of a run
 
-// The fax printer boxes of Windows NT (and of a Windows the program does not
-// know) in the test PC, whose spooler service is not running:
-extern const char kSpoolerPrompt[];          // 3332 before the spooler is stopped: OK or Cancel
-extern const char kMultisendNotInstalled[];  // 3348 after the stop failed with 1062: Yes or No
-extern const char kPrintersKept[];           // 3348 with 3451 (its start): the stop was declined
-extern const char kUnknownWindows[];         // 3443
+// The function box: `choice` clicked, then OK; for IDC_FUNCTION_QUIT, Quit
+// must be what the box offers.
+Expectation FunctionBox(int choice, const char* title = kSetupTitle, const char* question = kFunctionQuestion);
 
-// The Windows version Wine reports to STNIN32.EXE (read at process start):
-// "win95", "nt40", "nt351", ... under HKCU\Software\Wine\AppDefaults; removed
-// again at the end of the scope.
-class Personality {
-public:
-    explicit Personality(const char* wineVersion);
-    ~Personality();
-    Personality(const Personality&) = delete;
-    Personality& operator=(const Personality&) = delete;
+struct RunReport {
+    DWORD exitCode = 1;
+    std::string problems;  // "" when every box came as expected and the program ended
 };
 
-// A box a test lets pass: its caption, a part of its text, the button pressed.
-struct IncidentalBox {
-    const char* caption;
-    const char* text;
-    int answer;
+// One run; `observe`, when given, sees each expected box before it is answered.
+RunReport RunSetupProgram(const std::string& arguments, const std::vector<Expectation>& boxes,
+                          const std::vector<std::string>& environment = {},
+                          void (*observe)(HWND box, const Expectation& expected) = nullptr);
+
+// The run in a test: its problems and an exit code other than 0 fail the test.
+void ExpectRun(const std::string& arguments, const std::vector<Expectation>& boxes,
+               const std::vector<std::string>& environment = {});
+
+// One end-to-end case: the PC made ready, the run with every box it must show,
+// then what must hold. `windows`: the Windows Wine shows STNIN32.EXE ("win95",
+// "nt40"...), null for Wine's own.
+struct RunCase {
+    const char* name;
+    const char* windows;
+    void (*prepare)();
+    std::string arguments;
+    std::vector<std::string> environment;
+    std::vector<Expectation> boxes;
+    void (*check)();
 };
 
-class SetupRun {
-public:
-    explicit SetupRun(const std::string& arguments, const std::vector<std::string>& environment = {});
-
-    ChildProcess& Child() { return child_; }
-    bool Started() const { return started_; }
-
-    // Boxes that may appear anywhere in this run; each is answered and counted.
-    void Tolerate(const std::vector<IncidentalBox>& boxes) { incidental_ = boxes; }
-    int IncidentalBoxesSeen() const { return incidentalSeen_; }
-
-    // The next box with this caption whose message, or first text line,
-    // contains `text`; nullptr (and a failure) when none comes.
-    HWND Expect(const char* caption, const char* text);
-    void Answer(HWND box, int id);
-    void Answer(const char* caption, const char* text, int id) { Answer(Expect(caption, text), id); }
-    void Type(HWND box, const char* text);    // the path field
-    std::string Proposal(HWND box);            // the path field's text
-
-    // The function box (with `caption` and `question` in the program's
-    // current language): picks `functionButton` and OK.
-    void Choose(int functionButton, const char* caption = kSetupTitle, const char* question = kFunctionQuestion);
-    // The function box after a workflow, which must offer Quit: OK.
-    void Quit(const char* caption = kSetupTitle, const char* question = kFunctionQuestion);
-    // Waits for the end (answering incidental boxes) and checks the exit code.
-    void ExpectExit(DWORD expectedCode = 0);
-
-private:
-    bool AnswerIncidental(HWND box, const std::string& caption, const std::string& shown);
-    void AnswerUnexpected(HWND box);
-
-    ChildProcess child_;
-    bool started_ = false;
-    std::vector<IncidentalBox> incidental_;
-    int incidentalSeen_ = 0;
-};
-
-// The caption of a window.
-std::string WindowTitle(HWND window);
+// Runs the cases in order, each after `clean` and under SCOPED_TRACE of its name.
+void RunCases(const std::vector<RunCase>& cases, void (*clean)());
 
 // A WIN.INI value as the program left it; "<missing>" when there is none.
 std::string ProfileValue(const char* section, const char* key);
 
-// Deletes the WIN.INI entries that a Windows 95 installation with the log
-// area in the Windows directory leaves for the fax printers. Tests that share
-// a prefix start from a PC without them: Windows NT would find the port and
-// ask to stop the spooler to remove it.
+// Deletes the WIN.INI entries of a Windows 95 installation's fax printers: on
+// Windows NT the removal would find the port and ask to stop the spooler.
 void RemoveWin95PrinterEntries();
 
 }  // namespace tst

@@ -9,35 +9,15 @@
 #include <cstring>
 
 namespace tst {
-namespace {
-
-constexpr int kNameAttempts = 1000;
-
-bool IsDotEntry(const char* name) {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
-bool RemoveEntry(const std::string& path, const WIN32_FIND_DATAA& found) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveTree(path);
-    return DeleteFileA(path.c_str()) != 0;
-}
-
-}  // namespace
 
 TempDirectory::TempDirectory() {
-    static unsigned serial = 0;
-    unsigned seed = GetCurrentProcessId() * 7919u + GetTickCount();
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    static unsigned serial = GetCurrentProcessId() * 7919u + GetTickCount();
+    for (int attempt = 0; attempt < 1000 && path_.empty(); ++attempt) {
         char name[32];
-        std::snprintf(name, sizeof name, "C:\\TST%05X\\", (seed + ++serial) & 0xFFFFFu);
-        if (CreateDirectoryA(name, nullptr)) {
-            path_ = name;
-            return;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+        std::snprintf(name, sizeof name, "C:\\TST%05X\\", ++serial & 0xFFFFFu);
+        if (CreateDirectoryA(name, nullptr)) path_ = name;
     }
-    ADD_FAILURE() << "cannot create a temporary directory under C:\\, error " << GetLastError();
+    if (path_.empty()) ADD_FAILURE() << "cannot create a temporary directory under C:\\, error " << GetLastError();
 }
 
 TempDirectory::~TempDirectory() {
@@ -45,19 +25,18 @@ TempDirectory::~TempDirectory() {
 }
 
 bool RemoveTree(const std::string& directory) {
-    std::string base = directory;
-    if (!base.empty() && base.back() != '\\') base += '\\';
+    std::string base = directory.empty() || directory.back() == '\\' ? directory : directory + "\\";
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
     bool ok = true;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!IsDotEntry(found.cFileName)) ok = RemoveEntry(base + found.cFileName, found) && ok;
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        std::string path = base + found.cFileName;
+        if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ok = ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(path) : DeleteFileA(path.c_str())) && ok;
     }
-    SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return RemoveDirectoryA(base.c_str()) != 0 && ok;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return RemoveDirectoryA(base.c_str()) && ok;
 }
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
@@ -72,7 +51,7 @@ std::string ReadFile(const std::string& path, bool* ok) {
     if (ok) *ok = false;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    if (file == INVALID_HANDLE_VALUE) return "";
     std::string content;
     char buffer[4096];
     DWORD got = 0;

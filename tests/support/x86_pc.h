@@ -1,14 +1,9 @@
 // The x86 PC the shipped program is made for, as far as the test PC is one.
-//
-// A 32-bit test executable runs under 32-bit Wine, which reports
-// PROCESSOR_ARCHITECTURE x86 as a real 32-bit PC does, and whose spooler
-// serves "Windows NT x86" as its own environment. 64-bit Wine reports AMD64
-// to the x86_64 build's tests and programs, so only there do these supply
-// x86 (for the share's I386 directory); and its spooler refuses printers on
-// "Windows NT x86" drivers (87), so tests of such printers skip there.
-//
-//   tst::X86Processor x86;    // in-process: for the scope, put back afterwards
-//   child.Start(exe, "", tst::X86ChildEnvironment());
+// 32-bit Wine reports PROCESSOR_ARCHITECTURE x86 and its spooler serves
+// "Windows NT x86" as its own environment, as a 32-bit PC does. 64-bit Wine
+// reports AMD64 to the x86_64 build, so only there does X86Processor supply
+// x86 (for the share's I386 directory); and its spooler refuses printers on "Windows NT x86"
+// drivers (87), so tests of such printers skip there:
 //   if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
 #pragma once
 
@@ -30,41 +25,31 @@ inline std::vector<std::string> X86ChildEnvironment() {
 #endif
 }
 
-// For its scope PROCESSOR_ARCHITECTURE is x86; afterwards it is what it was
-// before, also when a test changed it in between.
+// For its scope PROCESSOR_ARCHITECTURE is x86; afterwards what it was before.
 class X86Processor {
 public:
-    X86Processor() {
-        const char* value = std::getenv(kVariable);
-        had_ = value != nullptr;
-        saved_ = value ? value : "";
+    X86Processor() : had_(std::getenv(kVariable) != nullptr), saved_(had_ ? std::getenv(kVariable) : "") {
 #ifdef _WIN64
         _putenv_s(kVariable, "x86");
 #endif
     }
     ~X86Processor() { _putenv_s(kVariable, had_ ? saved_.c_str() : ""); }  // "" removes it
-
     X86Processor(const X86Processor&) = delete;
     X86Processor& operator=(const X86Processor&) = delete;
 
 private:
     static constexpr const char* kVariable = "PROCESSOR_ARCHITECTURE";
+    bool had_;
     std::string saved_;
-    bool had_ = false;
 };
 
-// True when the spooler's own environment is "Windows NT x86" (its driver
-// directory is ...\w32x86), so that it makes printers on the kits' drivers.
+// True when the spooler's own driver directory is ...\w32x86 ("Windows NT x86").
 inline bool X86Spooler() {
     char directory[MAX_PATH] = "";
     DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(directory), sizeof directory,
-                                    &needed)) {
-        return false;
-    }
+    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(directory), sizeof directory, &needed);
     std::string path = directory;
-    const std::string x86 = "\\w32x86";
-    return path.size() >= x86.size() && _stricmp(path.c_str() + path.size() - x86.size(), x86.c_str()) == 0;
+    return path.size() >= 7 && _stricmp(path.c_str() + path.size() - 7, "\\w32x86") == 0;
 }
 
 inline constexpr char kNoX86Spooler[] =

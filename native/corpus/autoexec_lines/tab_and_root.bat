@@ -1,2 +1,0 @@
-LOADHIGH	c:\qspool\qspool.com  /x  /y
-SET QVTLINIT=C:\
