@@ -212,10 +212,14 @@ describe() {
 # Whether the root shows the host's DIR at the same path.
 visible() { [ "$(stat -L -c %d:%i "$1" 2>/dev/null)" = "$(stat -L -c %d:%i "$root$1" 2>/dev/null)" ]; }
 
+# A mount already there but showing another directory is a leftover of a tree
+# deleted and made again at the same path (a second clone into /tmp/ci): it
+# goes first, or the new bind would fail on the deleted directory.
 bind() {
   local dir
   dir=$(cd "$1" && pwd -P)
   visible "$dir" && return 0
+  if mounted "$root$dir"; then as_root umount -l "$root$dir"; fi
   as_root mkdir -p "$root$dir"
   as_root mount --bind "$dir" "$root$dir"
 }
