@@ -120,29 +120,32 @@ TEST(ProgmanTest, ShellVersionDecidesTheCommandsAndTheShellMakesTheItems) {
     }
 }
 
-TEST(ProgmanTest, GroupsItemCountIsTheSigned16BitNumberAfterTheSecondComma) {
-    const std::pair<const char*, int> replies[] = {
-        {"\"Telmora\",C:\\WINDOWS\\TELMORA.GRP,0,0,0,0,0,0,0", 0}, {"\"Telmora\",C:\\T.GRP,3,10,10,300,200,0,0", 3},
-        {"\"Telmora\",C:\\T.GRP, 12", 12}, {"\"Telmora\",C:\\T.GRP,-2", -2},
-        {"\"Telmora\",C:\\T.GRP,70000", 70000 - 65536},  // 16 bits
-        {"\"Telmora\",C:\\T.GRP", 0}, {"\"Telmora\",C:\\T.GRP,x", 0}, {"", 0},
-    };
-    for (const auto& reply : replies) EXPECT_EQ(reply.second, GroupItemCount(reply.first)) << reply.first;
-}
-
-// The group is never taken for empty when asking fails: no string handle for
-// the service's name (1) or for the group's (2).
-int g_refuseCall, g_calls;
-void* g_createStringHandle;
+// The group's item count is the signed 16-bit number after the second comma of
+// the shell's answer; the group is empty only on a count of 0, never when asking
+// fails: no string handle for the service's name (1) or for the group's (2).
+struct { int refuseCall, calls; void* create; DWORD instance; const char* reply; } g_dde;  // the fakes' state
 HSZ WINAPI RefuseStringHandle(DWORD instance, LPCSTR text, int codePage) {
-    auto real = reinterpret_cast<decltype(&DdeCreateStringHandleA)>(g_createStringHandle);
-    return ++g_calls == g_refuseCall ? nullptr : real(instance, text, codePage);
+    auto real = reinterpret_cast<decltype(&DdeCreateStringHandleA)>(g_dde.create);
+    g_dde.instance = instance;
+    return ++g_dde.calls == g_dde.refuseCall ? nullptr : real(instance, text, codePage);
 }
-TEST(ProgmanTest, AGroupIsNotTakenForEmptyWhenAskingFails) {
-    for (g_refuseCall = 1; g_refuseCall <= 2; ++g_refuseCall) {
+HDDEDATA WINAPI Answer(LPBYTE, DWORD, HCONV, HSZ, UINT, UINT, DWORD, LPDWORD) {  // Wine's shell never answers
+    BYTE* reply = reinterpret_cast<BYTE*>(const_cast<char*>(g_dde.reply));
+    return DdeCreateDataHandle(g_dde.instance, reply, lstrlenA(g_dde.reply) + 1, 0, nullptr, CF_TEXT, 0);
+}
+TEST(ProgmanTest, GroupIsEmptyOnlyWhenTheShellCountsNoItems) {
+    const struct { int refuse; const char* reply; int count; } rows[] = {
+        {0, "\"Telmora\",C:\\WINDOWS\\TELMORA.GRP,0,0,0,0,0,0,0", 0}, {0, "\"Telmora\",C:\\T.GRP,3,10,10,300,200,0,0", 3},
+        {0, "\"Telmora\",C:\\T.GRP, 12", 12}, {0, "\"Telmora\",C:\\T.GRP,-2", -2},
+        {0, "\"Telmora\",C:\\T.GRP,70000", 70000 - 65536},  // 16 bits
+        {0, "\"Telmora\",C:\\T.GRP", 0}, {0, "\"Telmora\",C:\\T.GRP,x", 0}, {0, "", 0}, {1, "", 0}, {2, "", 0}};
+    tst::ImportHook answer("USER32.dll", "DdeClientTransaction", reinterpret_cast<void*>(&Answer));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.refuse) + " " + row.reply);
+        EXPECT_EQ(row.count, GroupItemCount(row.reply));
         tst::ImportHook refuse("USER32.dll", "DdeCreateStringHandleA", reinterpret_cast<void*>(&RefuseStringHandle));
-        g_createStringHandle = refuse.Original(), g_calls = 0;
-        EXPECT_EQ(0, IsProgmanGroupEmpty()) << g_refuseCall;
+        g_dde = {row.refuse, 0, refuse.Original(), 0, row.reply};
+        EXPECT_EQ(!row.refuse && !row.count ? 1 : 0, IsProgmanGroupEmpty());
     }
 }
 

@@ -10,11 +10,8 @@
 namespace {
 
 TEST(MainWindowTest, StripSitsAtTheBottomOfTheWorkAreaTwoIconsHigh) {
-    RECT r = MainWindowRect(RECT{0, 0, 1024, 740}, 32);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 676);
-    EXPECT_EQ(r.right, 1024);
-    EXPECT_EQ(r.bottom, 740);
+    RECT r = MainWindowRect(RECT{0, 0, 1024, 740}, 32), strip = {0, 676, 1024, 740};
+    EXPECT_TRUE(EqualRect(&r, &strip)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     tst::UseMainWindow();
     EXPECT_EQ(GetWindowLongA(g_setup.mainWindow, GWL_STYLE) & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0);
     ASSERT_EQ(ShowMainWindow(SW_SHOW), 1);
