@@ -7,6 +7,7 @@
 #   wine_in BUILD NAME=value... -- CMD...  runs CMD with only that environment
 #                                          (plus PATH), where BUILD's Wine runs
 #   wine_version BUILD                     "8.0", say
+#   remove_run RUN                         a test bed run directory, its mounts first
 
 wine_place_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -36,6 +37,13 @@ wine_in() {
   else
     env -i PATH="$PATH" LANG=C.UTF-8 "${env[@]}" "$@"
   fi
+}
+
+# Removes a run directory of the test bed: first every drive a test mounted
+# in it (seen from the host or from the root), which a run cut short leaves.
+remove_run() {
+  awk -v r="$1/" 'index($2, r) { print $2 }' /proc/mounts | sort -r | while read -r m; do umount -l "$m" 2>/dev/null; done
+  rm -rf --one-file-system "$1"
 }
 
 wine_version() {

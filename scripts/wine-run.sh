@@ -25,9 +25,7 @@ run=$(mktemp -d "$testbed/run.XXXXXX")
 cleanup() {
   wine_in "$build" WINEPREFIX="$run/prefix" -- wineserver -k >/dev/null 2>&1 || true
   wine_in "$build" WINEPREFIX="$run/prefix" -- wineserver -w >/dev/null 2>&1 || true
-  # A drive a test mounted in the copy (seen from the host or from the root).
-  awk -v r="$run/" 'index($2, r) { print $2 }' /proc/mounts | sort -r | while read -r m; do umount -l "$m" 2>/dev/null; done
-  rm -rf --one-file-system "$run"
+  remove_run "$run"
 }
 trap cleanup EXIT
 trap "exit 143" TERM INT
