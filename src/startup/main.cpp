@@ -3,6 +3,7 @@
 // first command; the whole job then runs inside that command's handler.
 #include <windows.h>
 
+#include "common/action_log.h"
 #include "common/setup_context.h"
 #include "startup/startup.h"
 #include "ui/language.h"
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     (void)previousInstance;
     SetErrorMode(SetErrorMode(0) | SEM_NOALIGNMENTFAULTEXCEPT);
     g_setup.appInstance = instance;
+    OpenActionLog();
     if (!ParseCommandLine(commandLine)) return 0;
     FindSetupDirectory();
     if (!RegisterMainWindowClass(instance)) return 0;
@@ -30,5 +32,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     ReleaseLanguage();
     ReleaseCtl3d(instance);
     ToWide(nullptr);
+    CloseActionLog();
     return static_cast<int>(msg.wParam);
 }
