@@ -63,8 +63,9 @@ boot_template() {
   fi
   rm -rf "$template"
   mkdir -p "$template/prefix" "$template/home"
-  local env=(WINEPREFIX="$template/prefix" HOME="$template/home" WINEDEBUG=-all
-             WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" DISPLAY="$(cat "$dir/display")")
+  local pc_environment
+  WINEDEBUG=-all pc_env "$template" "$(cat "$dir/display")"
+  local env=("${pc_environment[@]}")
   wine_in "$build" "${env[@]}" -- wineboot -i >"$dir/wineboot.log" 2>&1
   wine_in "$build" "${env[@]}" -- wineserver -w
   local user d p
