@@ -8,6 +8,8 @@
 #                                          (plus PATH), where BUILD's Wine runs
 #   wine_version BUILD                     "8.0", say
 #   remove_run RUN                         a test bed run directory, its mounts first
+#   wine_view BUILD                        where the host sees the paths BUILD's
+#                                          Wine sees: the root's directory, or ""
 #   pc_env DIR DISPLAY                     sets pc_environment: the variables of a
 #                                          Wine PC whose prefix and home lie in DIR
 
@@ -46,6 +48,10 @@ wine_in() {
 remove_run() {
   awk -v r="$1/" 'index($2, r) { print $2 }' /proc/mounts | sort -r | while read -r m; do umount -l "$m" 2>/dev/null; done
   rm -rf --one-file-system "$1"
+}
+
+wine_view() {
+  if [ "$(wine_place "$1")" = root ]; then "$wine_place_scripts/root32.sh" root; fi
 }
 
 # The environment of a Wine PC (DIR/prefix, DIR/home) on DISPLAY, plus the
