@@ -52,10 +52,9 @@ wait_for() {
 # Whether a Windows program of this PC runs (Wine names each process after its
 # EXE; its environment names the prefix). Wine's tasklist is a stub.
 running() {
-  local p
-  for p in /proc/[0-9]*; do
-    [ "$(cat "$p/comm" 2>/dev/null)" = "$1" ] &&
-      tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$own/pc/prefix" && return 0
+  local comm
+  for comm in $(grep -lx -- "$1" /proc/[0-9]*/comm 2>/dev/null); do
+    tr '\0' '\n' 2>/dev/null <"${comm%/comm}/environ" | grep -qx "WINEPREFIX=$own/pc/prefix" && return 0
   done
   return 1
 }

@@ -27,15 +27,15 @@ fleet="$build/fleet"
 
 view=$(wine_view "$build") || exit 2
 readonly_request="$fleet/ro-request"
-share_config='[WORKSTATION]\r\nUserArea: F:\\USERS\\%%NAME%%\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: %s\r\n'
 
 # Seconds since a time taken with `date +%s.%N`.
 since() { awk -v s="$1" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }'; }
 
 # Every PC, the read-only mount, the display and the memory sampler.
 cleanup() {
-  [ -n "${sampler:-}" ] && kill "$sampler" 2>/dev/null
-  local pc
+  local job pc
+  # The PCs still booting first, with what they run, so none comes up after this.
+  { for job in $(jobs -p); do pkill -TERM -P "$job"; kill "$job"; done; wait; } 2>/dev/null
   for pc in "$fleet"/pcs/*; do
     [ -d "$pc" ] || continue
     "$here/fleet-pc.sh" down "$fleet" "$(basename "$pc")" &
@@ -64,15 +64,16 @@ sample_memory() {
 # The share's files other than LOGS\, each with its hash.
 share_hashes() { (cd "$fleet/share" && find . -path ./LOGS -prune -o -type f -print0 | sort -z | xargs -0 sha256sum); }
 
-config() { printf "$share_config" "$1" | "$here/fleet-pc.sh" file "$fleet" "$2" windows/TELMORA.INI; }
-
 # Boots one PC and prepares it as plan.tsv says; the outcome in FLEET/boot/NAME.
 prepare() {
-  local name=$1 windows=$2 preparation=$3 area='F:\REQUEST'
+  local name=$1 windows=$2 preparation=$3
   "$here/fleet-pc.sh" up "$fleet" "$name" "$windows" || { echo "did not boot" >"$fleet/boot/$name"; return 1; }
-  [ "$preparation" = readonly ] && area='R:\' && "$here/fleet-pc.sh" drive "$fleet" "$name" r "$readonly_request"
-  config "$area" "$name"
   case "$preparation" in
+    # Its TELMORA.INI names the read-only mount as the request area. The
+    # others have none: the run takes the areas from its working directory.
+    readonly) "$here/fleet-pc.sh" drive "$fleet" "$name" r "$readonly_request" &&
+                printf '[WORKSTATION]\r\nUserArea: F:\\USERS\\%%NAME%%\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: R:\\\r\n' |
+                "$here/fleet-pc.sh" file "$fleet" "$name" windows/TELMORA.INI ;;
     running) "$here/fleet-pc.sh" start "$fleet" "$name" 'F:\SYSTEM\I386\TELMORA.EXE' ||
                { echo "the client did not start" >"$fleet/boot/$name"; return 1; } ;;
     installed | restart)
@@ -90,7 +91,6 @@ baseline=$(memory_in_use)
 cleanup
 "$here/testbed.sh" up "$fleet" || exit 2
 sample_memory &
-sampler=$!
 rm -rf "$fleet/share" "$fleet/results" "$fleet/boot" "$fleet/pcs"
 mkdir -p "$fleet/results" "$fleet/boot" "$fleet/pcs"
 cp -a "$build/share" "$fleet/share" && mkdir -p "$fleet/share/LOGS" || exit 2
