@@ -148,4 +148,29 @@ std::string UnixToWinePath(const char* unixPath) {
     return path;
 }
 
+// 32-bit x86 pops its arguments itself (stdcall; as cdecl the stack is off).
+bool RunUnixShell(const char* script) {
+    using UnixSpawn = LONG(WINAPI*)(char* const argv[], int wait);
+    auto spawn = reinterpret_cast<UnixSpawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    char shell[] = "/bin/sh", option[] = "-c";
+    std::string command = script;
+    char* argv[] = {shell, option, &command[0], nullptr};
+    return spawn && spawn(argv, 1) == 0;
+}
+
+TmpfsDrive::TmpfsDrive(char letter, const char* options)
+    : directory_(std::string("\"$WINEPREFIX/tmpfs-") + letter + "\""),
+      drive_(std::string("\"$WINEPREFIX/dosdevices/") + letter + ":\"") {
+    std::string script = "mkdir -p " + directory_ + " && mount -t tmpfs -o " + options + " tmpfs " + directory_ +
+                         " && ln -sfn " + directory_ + " " + drive_;
+    mounted_ = RunUnixShell(script.c_str());
+}
+
+TmpfsDrive::~TmpfsDrive() {
+    if (mounted_) RunUnixShell(("rm " + drive_ + "; umount -l " + directory_ + "; rmdir " + directory_).c_str());
+}
+
+void TmpfsDrive::Empty() { RunUnixShell(("rm -rf " + directory_ + "/*").c_str()); }
+
 }  // namespace tst
