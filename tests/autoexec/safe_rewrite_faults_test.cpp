@@ -141,8 +141,13 @@ struct FakeClock {
 // A 64 KiB tmpfs mounted on the Linux side, as drive E:.
 struct FullDrive {
     FullDrive() {
+        mounted = tst::RunUnixShell("d=\"$WINEPREFIX/faults-e\"; mkdir -p \"$d\" && mount -t tmpfs -o size=64k tmpfs \"$d\""
+                               " && ln -sfn \"$d\" \"$WINEPREFIX/dosdevices/e:\"");
         ULARGE_INTEGER total = {};
-        usable = drive.Mounted() && GetDiskFreeSpaceExA("E:\\", nullptr, &total, nullptr) && total.QuadPart <= 64 * 1024;
+        usable = mounted && GetDiskFreeSpaceExA("E:\\", nullptr, &total, nullptr) && total.QuadPart <= 64 * 1024;
+    }
+    ~FullDrive() {
+        if (mounted) tst::RunUnixShell("d=\"$WINEPREFIX/faults-e\"; rm \"$WINEPREFIX/dosdevices/e:\"; umount -l \"$d\"; rmdir \"$d\"");
     }
     static void Fill() {  // takes every byte left
         FILE* filler = std::fopen("E:\\FILLER", "wb");
@@ -151,8 +156,7 @@ struct FullDrive {
         }
         if (filler) std::fclose(filler);
     }
-    tst::TmpfsDrive drive{'e', "size=64k"};
-    bool usable = false;
+    bool mounted = false, usable = false;
 };
 
 bool IsAutoexec(Rewrite r) { return r >= Rewrite::kAutoexec && r <= Rewrite::kNewAutoexec; }
@@ -280,7 +284,7 @@ TEST(SafeRewriteFaults, EveryFailurePointKeepsTheOldFile) {
             std::printf("[  SKIPPED ] %s: no 64 KiB drive could be mounted as E:\n", row.name);
         } else {
             RunRow(row, "E:\\");
-            drive.drive.Empty();
+            tst::RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
         }
     }
 }

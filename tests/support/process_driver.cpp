@@ -159,18 +159,4 @@ bool RunUnixShell(const char* script) {
     return spawn && spawn(argv, 1) == 0;
 }
 
-TmpfsDrive::TmpfsDrive(char letter, const char* options)
-    : directory_(std::string("\"$WINEPREFIX/tmpfs-") + letter + "\""),
-      drive_(std::string("\"$WINEPREFIX/dosdevices/") + letter + ":\"") {
-    std::string script = "mkdir -p " + directory_ + " && mount -t tmpfs -o " + options + " tmpfs " + directory_ +
-                         " && ln -sfn " + directory_ + " " + drive_;
-    mounted_ = RunUnixShell(script.c_str());
-}
-
-TmpfsDrive::~TmpfsDrive() {
-    if (mounted_) RunUnixShell(("rm " + drive_ + "; umount -l " + directory_ + "; rmdir " + directory_).c_str());
-}
-
-void TmpfsDrive::Empty() { RunUnixShell(("rm -rf " + directory_ + "/*").c_str()); }
-
 }  // namespace tst

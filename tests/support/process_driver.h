@@ -52,26 +52,8 @@ private:
 std::string UnixToWinePath(const char* unixPath);
 
 // Runs `script` with /bin/sh on the Linux side of Wine and waits for it; true
-// when it exited with 0 (with $WINEPREFIX the test's own prefix).
+// when it exited with 0 (with $WINEPREFIX the test's own prefix). For the
+// faults Wine makes no other way, such as a full or read-only tmpfs mounted
+// as a drive: as root, Wine ignores Unix permissions.
 bool RunUnixShell(const char* script);
-
-// For its scope, a tmpfs with mount `options` ("size=64k", "ro") mounted on
-// the Linux side as drive `letter` ('e'), for the faults Wine makes no other
-// way: as root it ignores Unix permissions, but not a read-only or full
-// file system. Mounted() is false where the test may not mount.
-class TmpfsDrive {
-public:
-    TmpfsDrive(char letter, const char* options);
-    ~TmpfsDrive();
-    TmpfsDrive(const TmpfsDrive&) = delete;
-    TmpfsDrive& operator=(const TmpfsDrive&) = delete;
-    bool Mounted() const { return mounted_; }
-    void Empty();  // removes every file in it
-
-private:
-    std::string directory_;  // the mount point, "$WINEPREFIX/tmpfs-e"
-    std::string drive_;      // "$WINEPREFIX/dosdevices/e:"
-    bool mounted_ = false;
-};
-
 }  // namespace tst

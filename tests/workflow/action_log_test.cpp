@@ -1,11 +1,7 @@
-// The action log that TELMORA_SETUP_LOG names, written by the real
-// STNIN32.EXE from the demo share: the events of a standard quiet installation
-// on Windows 95 and on Windows NT 4.0, by keyword, order and the text that
-// matters (not the times); and a log that cannot be written, which must
-// change nothing in the run.
+// The action log of TELMORA_SETUP_LOG from the real STNIN32.EXE: a quiet installation's events on Windows 95 and
+// NT 4.0 by keyword, order and the text that matters (not the times); a log that cannot be written changes nothing.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,20 +57,11 @@ void ExpectLog(const ExpectedLog& expected) {
     }
 }
 
-// Each run starts without the files whose rule the rows expect: the client,
-// the libraries and drivers that a fresh PC lacks, and the log.
+// Each run starts without the log and the files whose rule it expects (client, libraries, drivers).
 void Clean() {
-    for (std::string file : {"TELMORA.INI", "TELMORA.EXE", "QSPOOL.EXE", "QVPRIN.INI", "SYSTEM\\CTL3DV2.DLL", "system32\\MFC42.DLL",
-                             "system32\\QVPR*", "system32\\*MFX.DLL", "system32\\UNIDRV.*", "system32\\ICONLIB.DLL",
-                             "system32\\spool\\drivers\\w32x86\\RASDD*", "..\\setup.log"}) {
-        std::string directory = "C:\\windows\\" + file.substr(0, file.rfind('\\') + 1);
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(("C:\\windows\\" + file).c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-            DeleteFileA((directory + found.cFileName).c_str());
-        }
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    }
+    tst::RunUnixShell("cd \"$WINEPREFIX/drive_c/windows\" && rm -f ../setup.log TELMORA.* QSPOOL.EXE QVPRIN.INI system/CTL3DV2.DLL "
+                      "system32/MFC42.DLL system32/QVPR* system32/*MFX.DLL system32/UNIDRV.* system32/ICONLIB.DLL "
+                      "system32/spool/drivers/w32x86/RASDD*");
     tst::RemoveWin95PrinterEntries();
 }
 
@@ -106,16 +93,14 @@ const std::vector<const char*> kDesktopTexts = {
     "registry: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telmora Workstation: DisplayName = "
     "Telmora Workstation, UninstallString = F:\\SYSTEM\\STNINST /X"};
 
-ExpectedLog Log(const std::string& printers, std::vector<const char*> printerTexts, const char* autoexec) {
+ExpectedLog Log(const std::string& printers, const std::vector<const char*>& printerTexts, const char* autoexec) {
     ExpectedLog log = {kFiles + printers + kDesktop, kFileTexts};
-    printerTexts.insert(printerTexts.end(), kDesktopTexts.begin(), kDesktopTexts.end());
-    log.texts.insert(log.texts.end(), printerTexts.begin(), printerTexts.end());
+    for (const auto* texts : {&printerTexts, &kDesktopTexts}) log.texts.insert(log.texts.end(), texts->begin(), texts->end());
     log.texts.push_back(autoexec);
     return log;
 }
 
-// Windows 95: the printers' old WIN.INI entries removed, their driver files
-// copied, their new entries written.
+// Windows 95: the printers' old WIN.INI entries removed, their driver files copied, their new entries written.
 TEST(ActionLog, QuietInstallationOnWindows95) {
     static const ExpectedLog expected =
         Log("winini7 printer winini2 copy11 winini8 printer winini3 printer",
@@ -128,11 +113,9 @@ TEST(ActionLog, QuietInstallationOnWindows95) {
     tst::RunCases({{"Windows 95", "win95", PrepareConfig, "/Q", {kLogVariable + kLog}, {}, [] { ExpectLog(expected); }}}, Clean);
 }
 
-// Windows NT 4.0: the spooler stopped for the port and the kit files, then the
-// fax printer's monitor, driver, printer and settings; the Multisend printer's
-// files and driver, and Wine's refusal of its printer (Windows takes "RAW").
-// Deleting the Multisend driver that is not there, Wine answers 1801 where
-// Windows answers 1797, which is not logged.
+// Windows NT 4.0: the spooler stopped for the port and kit files; monitor, driver, printer and settings; the Multisend
+// files, driver and Wine's refusal of its printer (Windows takes "RAW"). Deleting the Multisend driver that is not
+// there, Wine answers 1801 where Windows answers 1797, which is not logged.
 TEST(ActionLog, QuietInstallationOnWindowsNT40) {
     if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
     static const ExpectedLog expected = Log(
@@ -155,34 +138,30 @@ TEST(ActionLog, QuietInstallationOnWindowsNT40) {
                   Clean);
 }
 
-// A log that cannot be opened changes nothing: the quiet installation shows
-// no box, ends with 0 and changes on the PC what it changes without a log.
-// The first run brings the PC to the state every row starts from.
+// A log that cannot be opened (a missing directory, a read-only drive) changes nothing: no box, exit code 0, the
+// same changes on the PC as without a log. The first run brings the PC to the state every row starts from.
+const char kMountReadOnlyR[] = "d=\"$WINEPREFIX/ro\"; mkdir -p \"$d\" && mount -t tmpfs -o ro,size=64k tmpfs \"$d\" && "
+                               "ln -sfn \"$d\" \"$WINEPREFIX/dosdevices/r:\"";
+
 TEST(ActionLog, UnwritableLogChangesNothing) {
     const char appDefaults[] = "Software\\Wine\\AppDefaults\\STNIN32.EXE";
     RegSetKeyValueA(HKEY_CURRENT_USER, appDefaults, "Version", REG_SZ, "win95", sizeof "win95");
-    struct Row {
-        const char* name;
-        const char* log;           // null: no log
-        const char* driveOptions;  // a tmpfs mounted as R: for the row, or null
-    };
     std::string withoutLog;
-    for (const Row& row : {Row{"start state", nullptr, nullptr}, Row{"no log", nullptr, nullptr},
-                           Row{"a missing directory", "C:\\NOWHERE\\setup.log", nullptr},
-                           Row{"a read-only drive", "R:\\setup.log", "ro,size=64k"}}) {
-        SCOPED_TRACE(row.name);
-        std::unique_ptr<tst::TmpfsDrive> drive(row.driveOptions ? new tst::TmpfsDrive('r', row.driveOptions) : nullptr);
-        if (drive && !drive->Mounted()) {
-            std::printf("[  SKIPPED ] %s: no read-only drive could be mounted as R:\n", row.name);
+    for (const char* log : {static_cast<const char*>(nullptr), static_cast<const char*>(nullptr), "C:\\NOWHERE\\setup.log",
+                            "R:\\setup.log"}) {
+        SCOPED_TRACE(log ? log : "no log");
+        if (log && log[0] == 'R' && !tst::RunUnixShell(kMountReadOnlyR)) {
+            std::printf("[  SKIPPED ] %s: no read-only drive could be mounted as R:\n", log);
             continue;
         }
         Clean(), PrepareConfig();
         tst::Snapshot before = tst::Snapshot::Take();
-        tst::ExpectRun("/Q", {}, row.log ? std::vector<std::string>{kLogVariable + row.log} : std::vector<std::string>{});
+        tst::ExpectRun("/Q", {}, log ? std::vector<std::string>{kLogVariable + log} : std::vector<std::string>{});
         std::string changes;
         for (const tst::Change& change : before.ChangesTo(tst::Snapshot::Take())) changes += change.Line() + "\n";
-        if (!row.log && row.name[0] == 'n') withoutLog = changes;
-        EXPECT_TRUE(!row.log || (changes == withoutLog && !tst::FileExists(row.log))) << changes << "without:\n" << withoutLog;
+        if (!log) withoutLog = changes;
+        EXPECT_TRUE(!log || (changes == withoutLog && !tst::FileExists(log))) << changes << "without:\n" << withoutLog;
+        if (log && log[0] == 'R') tst::RunUnixShell("rm \"$WINEPREFIX/dosdevices/r:\"; umount -l \"$WINEPREFIX/ro\"");
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
     Clean();
