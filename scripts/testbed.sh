@@ -27,7 +27,9 @@ free_display() {
 start_display() {
   local n pid i
   n=$(free_display)
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  # Room for the many X connections of a fleet of Wine PCs (make fleet): each
+  # desktop and program holds a few, and 256 are too few for 100 PCs.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -maxclients 2048 >"$dir/xvfb.log" 2>&1 &
   pid=$!
   for i in $(seq 1 100); do
     [ -e "/tmp/.X11-unix/X$n" ] && break
