@@ -3,7 +3,8 @@
 # judges them, each group with the reason its PCs' logs give on their last
 # line; the per-PC median and slowest run; and every PC whose code or log is
 # not what its preparation expects (FLEET/plan.tsv, fleet/inventory.sh).
-# Reads FLEET/results/NAME ("code h:mm:ss.micro", written by fleet/rollout.yml),
+# Reads FLEET/results/NAME ("code h:mm:ss.micro", written by fleet/rollout.yml;
+# code 124: the run did not end in time and was stopped),
 # FLEET/boot/NAME and the logs in FLEET/share/LOGS.
 # Usage: fleet-report.sh FLEET_DIR
 # Environment: FLEET_WALL_SECONDS, FLEET_BOOT_SECONDS (printed as given).
@@ -22,7 +23,8 @@ while IFS=$'\t' read -r name windows preparation arguments code words note; do
     "$(awk -F: -v d="$delta" 'BEGIN { split(d, p, ":"); printf "%.2f", p[1] * 3600 + p[2] * 60 + p[3] }')" \
     "${last:-(no log)}" "$windows" "$arguments"
 done <"$fleet/plan.tsv" | awk -F'\t' -v wall="${FLEET_WALL_SECONDS:-?}" -v boot="${FLEET_BOOT_SECONDS:-?}" '
-function verdict(c) { return c == 0 ? "ok" : c == 3010 ? "ok, reboot_required" : c == "none" ? "no result" : "failed" }
+BEGIN { word[0] = "done"; word[3010] = "restart"; word[1602] = "cancelled"; word[1603] = "failed"; word[1618] = "running" }
+function verdict(c) { return c == 0 ? "ok" : c == 3010 ? "ok, reboot_required" : c == 124 ? "hung: stopped" : c == "none" ? "no result" : "failed" }
 function names(list, count,   a, k, s) {
   k = split(list, a, " ")
   s = a[1]; for (i = 2; i <= k && i <= 8; i++) s = s " " a[i]
@@ -37,7 +39,7 @@ function names(list, count,   a, k, s) {
   problem = ""
   if ($5 != "ok") problem = "not prepared: " $5
   else if (got != $2) problem = "expected " $2 ", ended with " got
-  else if ($8 !~ "^result: " got "( |$)") problem = "its log does not end with result: " got
+  else if (index($8, "result: " got " " word[got] ":") != 1) problem = "its log does not end with result: " got " " word[got]
   else if ($3 != "" && index(tolower($8), tolower($3)) == 0) problem = "its log does not say \"" $3 "\""
   if (problem != "") bad[++mismatches] = name " (" $9 "): " problem "; log: " $8
 }

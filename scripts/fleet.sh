@@ -112,7 +112,9 @@ boot_seconds=$(since "$start_boot")
 echo "fleet: $(grep -lx ok "$fleet"/boot/* | wc -l) of $n PCs up in $boot_seconds s"
 
 start_run=$(date +%s.%N)
+# Ansible shows the PCs that failed as they fail, then its recap.
 ANSIBLE_LOCALHOST_WARNING=false ANSIBLE_RETRY_FILES_ENABLED=false ANSIBLE_NOCOLOR=1 \
+  ANSIBLE_DISPLAY_OK_HOSTS=false ANSIBLE_DISPLAY_SKIPPED_HOSTS=false \
   ansible-playbook -i "$fleet/inventory.yml" --forks "$n" "$here/../fleet/rollout.yml"
 run_seconds=$(since "$start_run")
 
