@@ -10,6 +10,7 @@
 #include "files/directories.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
+#include "ui/unattended_answers.h"
 
 namespace {
 
@@ -35,7 +36,9 @@ int LocateConfigFile(int create) {
     while (g_setup.configDirectory[0] == '\0') {
         text::Copy(g_setup.configDirectory, g_directories.windows);
         if (!AskConfigDirectory(g_setup.configDirectory, kConfigFileExists)) return 0;
-        if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
+        if (HoldsConfigFile(kReportError)) break;
+        g_setup.configDirectory[0] = '\0';
+        if (GiveUpRepeatedQuestion()) return 0;  // the same directory would be offered again
     }
     ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);
     return 1;
