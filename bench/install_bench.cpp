@@ -3,7 +3,9 @@
 // TELMORA.INI whose areas pass, on an x86 PC), side by side
 // with an NSIS installer that does the same job (bench/telmora.nsi), a plain
 // CopyFileA loop over the files the installation copies from the share, and
-// a minimal window program.
+// a minimal window program; and the same quiet installation with the action
+// log and the unattended run switched on (TELMORA_SETUP_LOG,
+// TELMORA_SETUP_UNATTENDED), which must cost next to nothing.
 //
 // Each run is one process of this program in a fresh copy of the test prefix
 // (scripts/bench.sh starts them in turn, interleaved). It warms the Wine
@@ -15,7 +17,7 @@
 //   install_bench.exe job JOBFILE                   the reference installation:
 //                                                   writes what it changed to JOBFILE
 //   install_bench.exe run KIND JOBFILE PROGRAM      one timed run of KIND (program,
-//                                                   nsis, copy or window): prints
+//                                                   logged, nsis, copy or window): prints
 //                                                   "ok KIND MS PEAK" or "failed KIND MS why"
 //   install_bench.exe copy SOURCE TARGET ...        the CopyFileA loop itself
 //   install_bench.exe summary RESULTS               the table from the result lines
@@ -48,21 +50,26 @@ const char kConfigFile[] = "C:\\windows\\TELMORA.INI";
 const char kExistingConfig[] =
     "[WORKSTATION]\r\nUserArea: F:\\USERS\\%NAME%\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: F:\\REQUEST\r\n";
 // The Windows version Wine reports to every program of the PC, so that all
-// four runs start as programs on Windows 95 do.
+// runs start as programs on Windows 95 do.
 const char kPersonalityKey[] = "Software\\Wine";
 const char kWindows95[] = "win95";
+// The log lies in a subdirectory of the Windows directory, which the job does not look at.
+const char kLogVariable[] = "TELMORA_SETUP_LOG=C:\\windows\\temp\\setup.log";
+const char kUnattendedVariable[] = "TELMORA_SETUP_UNATTENDED=1";
 
-// The four kinds of run, in the order of the table.
+// The kinds of run, in the order of the table.
 struct Kind {
     const char* name;
     const char* arguments;  // what the child is started with
     const char* row;        // its row in the table
+    bool logged;            // with the action log and the unattended run
 };
 const Kind kKinds[] = {
-    {"program", "/Q", "STNIN32.EXE /Q"},
-    {"nsis", "/S", "NSIS installer, same job"},
-    {"copy", "copy", "CopyFileA loop, same files"},
-    {"window", "/Q", "minimal window program"},
+    {"program", "/Q", "STNIN32.EXE /Q", false},
+    {"logged", "/Q", "STNIN32.EXE /Q, action log and unattended", true},
+    {"nsis", "/S", "NSIS installer, same job", false},
+    {"copy", "copy", "CopyFileA loop, same files", false},
+    {"window", "/Q", "minimal window program", false},
 };
 
 std::string Upper(std::string text) {
@@ -188,12 +195,14 @@ struct ChildRun {
     std::string failure;
 };
 
-ChildRun RunChild(const std::string& program, const std::string& arguments) {
+ChildRun RunChild(const std::string& program, const std::string& arguments, bool logged = false) {
     ChildRun run;
     tst::ChildProcess child;
     child.SetDirectory(kSetupDirectory);
+    std::vector<std::string> environment = tst::X86ChildEnvironment();
+    if (logged) environment.insert(environment.end(), {kLogVariable, kUnattendedVariable});
     double start = bench::NowMs();
-    if (!child.Start(program, arguments, tst::X86ChildEnvironment())) {
+    if (!child.Start(program, arguments, environment)) {
         run.failure = "no start: " + child.Describe();
         return run;
     }
@@ -274,7 +283,7 @@ int TimedRun(const std::string& kind, const char* jobFile, const std::string& pr
         expected.clear();
     }
     tst::Snapshot before = tst::Snapshot::Take();
-    ChildRun run = RunChild(kind == "copy" ? OwnPath() : program, arguments);
+    ChildRun run = RunChild(kind == "copy" ? OwnPath() : program, arguments, found->logged);
     if (run.failure.empty()) run.failure = Difference(expected, JobLines(before.ChangesTo(tst::Snapshot::Take())));
     if (!run.failure.empty()) {
         std::printf("failed %s %.1f %s\n", kind.c_str(), run.ms, run.failure.c_str());
@@ -292,6 +301,13 @@ int CopyLoop(int count, char** paths) {
 }
 
 // ---------------------------------------------------------------------------
+
+const char* KindRow(const char* name) {
+    for (const Kind& kind : kKinds) {
+        if (std::strcmp(kind.name, name) == 0) return kind.row;
+    }
+    return name;
+}
 
 struct Series {
     bench::Samples samples;
@@ -335,26 +351,26 @@ int Summary(const char* resultsFile) {
     // one round ran next to each other, under the same load.
     std::printf("\n");
     bench::PrintHeader({"ratio", "of the medians", "median of the rounds' ratios", "rounds"});
-    for (const char* divisor : {"nsis", "copy", "window"}) {
+    const std::pair<const char*, const char*> kRatios[] = {
+        {"logged", "program"}, {"program", "nsis"}, {"program", "copy"}, {"program", "window"}};
+    for (const auto& ratio : kRatios) {
+        const char* dividend = ratio.first;
+        const char* divisor = ratio.second;
         bench::Samples ratios;
         for (auto& round : rounds) {
             auto& times = round.second;
-            if (times.count("program") && times.count(divisor) && times[divisor] > 0) {
-                ratios.ms.push_back(times["program"] / times[divisor]);
+            if (times.count(dividend) && times.count(divisor) && times[divisor] > 0) {
+                ratios.ms.push_back(times[dividend] / times[divisor]);
             }
-        }
-        const Kind* row = nullptr;
-        for (const Kind& kind : kKinds) {
-            if (std::strcmp(kind.name, divisor) == 0) row = &kind;
         }
         double divisorMedian = series[divisor].samples.Median();
         char ofMedians[32];
         char median[32];
         std::snprintf(ofMedians, sizeof ofMedians, "x %.2f",
-                      divisorMedian > 0 ? series["program"].samples.Median() / divisorMedian : 0);
+                      divisorMedian > 0 ? series[dividend].samples.Median() / divisorMedian : 0);
         std::snprintf(median, sizeof median, "x %.2f", ratios.Median());
-        bench::PrintRow({std::string("STNIN32.EXE /Q over ") + row->row, ofMedians, ratios.ms.empty() ? "-" : median,
-                         std::to_string(ratios.ms.size())});
+        bench::PrintRow({std::string(KindRow(dividend)) + " over " + KindRow(divisor), ofMedians,
+                         ratios.ms.empty() ? "-" : median, std::to_string(ratios.ms.size())});
     }
     return 0;
 }

@@ -8,8 +8,9 @@
 # The quiet installation is compared with an NSIS installer doing the same
 # job (bench/telmora.nsi, built here with Debian's makensis: 32-bit for the
 # i686 build, amd64 for the x86_64 one), a CopyFileA loop over the same files
-# and a minimal window program. One reference installation records the job;
-# then each round runs the four once, in turn (the order rotating from round
+# and a minimal window program, and with itself run with the action log and
+# the unattended run switched on. One reference installation records the job;
+# then each round runs the five once, in turn (the order rotating from round
 # to round), every run in a fresh prefix copy of its own, warmed up before it
 # is timed and checked against the job afterwards (bench/install_bench.cpp).
 # Usage: bench.sh BUILD_DIR (a build tree built in full)
@@ -75,7 +76,7 @@ run() {
 compare_installers() {
   if [ -n "$only" ] && [ "$only" != install_bench ]; then return 0; fi
   local nsis="$build/bench/telmora-nsis.exe" job="$build/bench/install-job.txt" runs="$build/bench/install-runs.txt"
-  local target=() kinds=(program nsis copy window) round i kind program line status=0
+  local target=() kinds=(program logged nsis copy window) round i kind program line status=0
   [ "$(wine_place "$build")" = host ] && target=(-DTARGET=amd64-unicode)
   printf '\n### install_bench\n\n' | tee -a "$results"
   makensis -V1 "${target[@]}" -DOUTFILE="$nsis" "$here/../bench/telmora.nsi" || return 1
@@ -84,10 +85,10 @@ compare_installers() {
   echo "The job (what the reference installation changed): $(grep -c . "$job") changes, in $job"
   : >"$runs"
   for round in $(seq 1 "$rounds"); do
-    for i in 0 1 2 3; do
-      kind=${kinds[$(((round + i) % 4))]}
+    for i in 0 1 2 3 4; do
+      kind=${kinds[$(((round + i) % 5))]}
       case $kind in
-        program) program='F:\SYSTEM\WIN32\STNIN32.EXE' ;;
+        program | logged) program='F:\SYSTEM\WIN32\STNIN32.EXE' ;;
         nsis) program=$(wine_path "$nsis") ;;
         window) program=$(wine_path "$build/bench/bench_window.exe") ;;
         copy) program=- ;;
@@ -99,7 +100,7 @@ compare_installers() {
   done
   {
     echo "Quiet installation on the Windows 95 personality against the same job done otherwise:"
-    echo "$rounds rounds, the four runs of a round in turn, each from CreateProcess to the exit in a fresh prefix;"
+    echo "$rounds rounds, the five runs of a round in turn, each from CreateProcess to the exit in a fresh prefix;"
     echo "load average $(cut -d' ' -f1-3 /proc/loadavg) afterwards."
     echo
     "$here/wine-run.sh" "$testbed" "$build/bench/install_bench.exe" summary "$(wine_path "$runs")"

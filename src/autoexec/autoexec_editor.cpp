@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "autoexec/safe_rewrite.h"
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/config_lines.h"
 #include "common/win_handles.h"
@@ -67,7 +68,27 @@ void WriteLine(FILE* output, const char* line) {
 // reads the same in any case leaves the file unchanged.
 void WriteOwnedLine(AutoexecEdit& edit, const char* newLine, const char* oldLine) {
     WriteLine(edit.output, newLine);
-    if (!text::EqualNoCase(newLine, oldLine)) edit.changed = 1;
+    if (text::EqualNoCase(newLine, oldLine)) return;
+    edit.changed = 1;
+    LogAction(kLogAutoexec, "line replaced: %s by %s", oldLine, newLine);
+}
+
+// A line of the program's own that goes.
+void DropOwnedLine(AutoexecEdit& edit, const char* oldLine) {
+    edit.changed = 1;
+    LogAction(kLogAutoexec, "line removed: %s", oldLine);
+}
+
+// A line of the program's own that is new.
+void AddOwnedLine(AutoexecEdit& edit, const char* newLine) {
+    WriteLine(edit.output, newLine);
+    edit.changed = 1;
+    LogAction(kLogAutoexec, "line added: %s", newLine);
+}
+
+// AUTOEXEC.BAT stays as it is, for `reason`.
+void LogLeftAlone(const char* reason) {
+    LogAction(kLogAutoexec, "%s%s left alone: %s", g_setup.autoexecDirectory, kAutoexecName, reason);
 }
 
 // The user answered No: names the lines the user must see to.
@@ -89,7 +110,9 @@ int LocateAutoexec(char (&path)[kPathFieldSize]) {
     if (!IsQuietUninstall() && !AskAutoexecDirectory(directory)) return 0;
     text::Copy(path, directory);
     text::Append(path, kAutoexecName);
-    return !IsQuietUninstall() || FileExists(path);
+    if (!IsQuietUninstall() || FileExists(path)) return 1;
+    LogLeftAlone("there is no such file");
+    return 0;
 }
 
 int HasQvtlinitLine(FILE* input) {
@@ -107,21 +130,19 @@ void AddQvtlinitLine(AutoexecEdit& edit) {
     if (!AddsQvtlinitLine(edit)) return;
     char line[kFormedLineSize];
     FormQvtlinitLine(line, edit.value);
-    WriteLine(edit.output, line);
-    edit.changed = 1;
+    AddOwnedLine(edit, line);
 }
 
 void AppendSpoolerLine(AutoexecEdit& edit) {
     if (!Wants(edit, kRequestSpooler) || edit.spoolerFound || !edit.spoolDir) return;
     char line[kFormedLineSize];
     FormSpoolerLine(line, edit.spoolDir);
-    WriteLine(edit.output, line);
-    edit.changed = 1;
+    AddOwnedLine(edit, line);
 }
 
 void ReplaceQvtlinitLine(AutoexecEdit& edit, const char* oldLine) {
     if (text::IsEmpty(edit.initDir)) {
-        edit.changed = 1;  // the line is dropped
+        DropOwnedLine(edit, oldLine);
         return;
     }
     char line[kFormedLineSize];
@@ -132,7 +153,7 @@ void ReplaceQvtlinitLine(AutoexecEdit& edit, const char* oldLine) {
 void ReplaceSpoolerLine(AutoexecEdit& edit, const char* oldLine, const char* word) {
     edit.spoolerFound = 1;
     if (text::IsEmpty(edit.spoolDir)) {
-        edit.changed = 1;  // the line is dropped
+        DropOwnedLine(edit, oldLine);
         return;
     }
     char line[kFormedLineSize];
@@ -191,15 +212,19 @@ int RewriteAutoexec(AutoexecEdit& edit) {
     std::fseek(edit.input, 0, SEEK_SET);
     EditLines(edit);
     AppendSpoolerLine(edit);
+    if (!edit.changed) LogLeftAlone("its lines are already as they should be");
     return CommitRewrite(edit.input, edit.output, directory, kAutoexecName,
-                         edit.changed ? kCommitReplacement : kDiscardReplacement);
+                         edit.changed ? kCommitReplacement : kDiscardReplacement, kLogAutoexec);
 }
 
 // A new AUTOEXEC.BAT with the requested lines; not kept when it would be
 // empty.
 int CreateAutoexec(AutoexecEdit& edit, const char* path) {
     win::File output(std::fopen(path, "wb"));
-    if (!output.IsOpen()) return AskIgnoreError(IDS_CREATE_FILE_FAILED, path);
+    if (!output.IsOpen()) {
+        LogAction(kLogAutoexec, "%s could not be created", path);
+        return AskIgnoreError(IDS_CREATE_FILE_FAILED, path);
+    }
     edit.output = output;
     AddQvtlinitLine(edit);
     AppendSpoolerLine(edit);
@@ -210,10 +235,12 @@ int CreateAutoexec(AutoexecEdit& edit, const char* path) {
         return 1;
     }
     if (failed) {
+        LogAction(kLogAutoexec, "%s could not be written: deleted again", path);
         ShowError(IDS_WRITE_FILE_ERROR, path);
         DeleteFileA(path);
         return 0;
     }
+    LogAction(kLogAutoexec, "%s created", path);
     ShowProgress(IDS_CREATED_FILE, path);
     return 1;
 }
@@ -225,18 +252,28 @@ void RecordEdit(const AutoexecEdit& edit) {
     if (Wants(edit, kRequestSpooler)) g_setup.tsrInStartupFile = edit.spoolDir ? 1 : 0;
 }
 
+// Windows NT does not run AUTOEXEC.BAT: 1 there, after saying so.
+int LeftAloneOnNt() {
+    if (!IsWindowsNT()) return 0;
+    LogLeftAlone("Windows NT does not run it");
+    return 1;
+}
+
 }  // namespace
 
 int UpdateStartupFile(int useTsr, const char* programDir) {
-    if (IsWindowsNT()) return 1;
+    if (LeftAloneOnNt()) return 1;
     int request = StartupRequest(useTsr, g_setup.tsrInStartupFile, g_setup.qvtlinitValue, g_setup.configDirectory,
                                  g_directories.windows, g_setup.quietSwitch);
-    if (request == 0) return 1;
+    if (request == 0) {
+        LogLeftAlone(g_setup.quietSwitch ? "a quiet run does not edit it" : "its lines need no change");
+        return 1;
+    }
     return EditAutoexec(request, g_setup.configDirectory, useTsr ? programDir : nullptr) ? 1 : 0;
 }
 
 int EditAutoexec(int request, const char* initDir, const char* spoolDir) {
-    if (IsWindowsNT()) return 1;
+    if (LeftAloneOnNt()) return 1;
     AutoexecEdit edit = {};
     edit.request = request;
     edit.initDir = initDir;
@@ -246,6 +283,7 @@ int EditAutoexec(int request, const char* initDir, const char* spoolDir) {
     int answer = 1;
     if (!IsQuietUninstall() && !AskAutoexecPrompt(request, answer)) return 0;
     if (!answer) {
+        LogLeftAlone("the question was answered No");
         WarnUnedited(edit);
         return 1;
     }

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "autoexec/key_rewrite.h"
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/config_lines.h"
 #include "common/setup_context.h"
@@ -77,20 +78,25 @@ int FindFreeBackupName(char (&backup)[kPathFieldSize], const char* path) {
 
 // Parks the old file under `backup`, moves the temporary file into its place
 // and deletes the parked copy. On failure the old file is back in place.
-int SwapInTemporaryFile(const char* path, const char* temporary, const char* backup) {
+// The outcome goes to the action log under `logKeyword`.
+int SwapInTemporaryFile(const char* path, const char* temporary, const char* backup, const char* logKeyword) {
     _chmod(path, _S_IREAD | _S_IWRITE);
     if (std::rename(path, backup) != 0) {
+        LogAction(logKeyword, "%s not rewritten: it could not be renamed to %s", path, backup);
         ShowError(IDS_RENAME_ERROR, path, backup);
         DeleteFileA(temporary);
         return 0;
     }
     if (std::rename(temporary, path) != 0) {
+        LogAction(logKeyword, "%s not rewritten: %s could not take its place", path, temporary);
         ShowError(IDS_RENAME_ERROR, temporary, path);
         std::rename(backup, path);
         DeleteFileA(temporary);
         return 0;
     }
     DeleteFileA(backup);
+    LogAction(logKeyword, "%s rewritten through %s; the old file, parked as %s meanwhile, deleted", path, temporary,
+              backup);
     return 1;
 }
 
@@ -223,7 +229,8 @@ void CopyLine(FILE* input, long position, FILE* output) {
     WriteLineBytes(output, piece, length);
 }
 
-int CommitRewrite(FILE* input, FILE* output, const char* directory, const char* fileName, int discard) {
+int CommitRewrite(FILE* input, FILE* output, const char* directory, const char* fileName, int discard,
+                  const char* logKeyword) {
     int writeFailed = CloseRewriteFiles(input, output);
     char path[kPathFieldSize];
     char temporary[kPathFieldSize];
@@ -234,16 +241,20 @@ int CommitRewrite(FILE* input, FILE* output, const char* directory, const char* 
         return discard;
     }
     if (writeFailed || discard) {
-        if (!discard) ShowError(IDS_MODIFY_FILE_ERROR, fileName);
+        if (!discard) {
+            LogAction(logKeyword, "%s not rewritten: reading it or writing %s failed", path, temporary);
+            ShowError(IDS_MODIFY_FILE_ERROR, fileName);
+        }
         DeleteFileA(temporary);
         return discard;
     }
     if (!FindFreeBackupName(backup, path)) {
+        LogAction(logKeyword, "%s not rewritten: every backup name from .001 to .999 is taken", path);
         ShowError(IDS_TOO_MANY_BACKUPS, fileName);
         DeleteFileA(temporary);
         return 0;
     }
-    return SwapInTemporaryFile(path, temporary, backup);
+    return SwapInTemporaryFile(path, temporary, backup, logKeyword);
 }
 
 FILE* OpenShared(const char* path, const char* mode) {

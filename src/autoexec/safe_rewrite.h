@@ -44,9 +44,11 @@ enum : int {
 // is deleted silently and `discard` is returned. A write error gives box
 // IDS_MODIFY_FILE_ERROR, no free backup number IDS_TOO_MANY_BACKUPS, a
 // failed rename IDS_RENAME_ERROR; each returns 0 with the old file unchanged
-// and the temporary file deleted.
+// and the temporary file deleted. The replacement, with the backup name it
+// used, or its failure goes to the action log under `logKeyword` (kLogIni,
+// kLogAutoexec); a discarded one is the caller's to log.
 int CommitRewrite(FILE* input, FILE* output, const char* directory, const char* fileName,
-                  int discard);
+                  int discard, const char* logKeyword);
 
 // Copies one line of `input` (from `position` when it is not negative, else
 // from where the file stands) to `output` byte for byte, up to and including

@@ -62,6 +62,8 @@ int IsActionLogOpen() { return s_log.IsOpen() ? 1 : 0; }
 
 void LogActionList(const char* keyword, const char* format, va_list args) {
     if (!s_log.IsOpen()) return;
+    // Callers log right after a Windows call and may read its error afterwards.
+    DWORD callerError = GetLastError();
     char event[kLogLineSize];
     text::FormatList(event, format, args);
 
@@ -76,6 +78,7 @@ void LogActionList(const char* keyword, const char* format, va_list args) {
 
     DWORD written = 0;
     if (!WriteFile(s_log, line, static_cast<DWORD>(used), &written, nullptr) || written != used) s_log.Close();
+    SetLastError(callerError);
 }
 
 void LogAction(const char* keyword, const char* format, ...) {

@@ -13,7 +13,9 @@
 //
 // The log never changes the run: without the variable nothing is opened and
 // every call returns at once; a log that cannot be opened, or a write that
-// fails, gives the log up silently for the rest of the run.
+// fails, gives the log up silently for the rest of the run. A line keeps the
+// thread's last error as it was, so a caller may log right after a Windows
+// call and still read that call's error.
 #pragma once
 
 #include <cstdarg>

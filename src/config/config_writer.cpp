@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "autoexec/safe_rewrite.h"
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/config_lines.h"
 #include "common/path_helpers.h"
@@ -146,7 +147,7 @@ int RewriteConfigFile(FILE* input, FILE* output, const char* directory, const ch
     if (!CopyLines(lines, output, target, settings, dropSecondSection)) WriteNewSection(output, target);
     WriteSettingLine(output, nullptr, settings);
     CopyRemainingSections(lines, output, dropSecondSection);
-    return CommitRewrite(input, output, directory, kConfigFileName, kCommitReplacement);
+    return CommitRewrite(input, output, directory, kConfigFileName, kCommitReplacement, kLogIni);
 }
 
 // Writes a new file holding the file header and the target section.
@@ -160,6 +161,7 @@ int WriteNewConfigFile(FILE* output, const char* path, const char* target, const
 
     int written = std::fflush(file) == 0 && !std::ferror(file);
     if (file.Close() != 0) written = 0;
+    LogAction(kLogIni, written ? "%s created with %s" : "%s could not be written: deleted again", path, target);
     if (written) return 1;
     ShowError(IDS_WRITE_FILE_ERROR, path);
     DeleteFileA(path);
@@ -171,7 +173,9 @@ void SetServerKey(const char* path, const char* key, const char* directory) {
     char value[kAreaSize];
     text::Copy(value, directory);
     RemoveTrailingBackslash(value);
-    SetKeyInSection(path, kServerSection, key, value);
+    int set = SetKeyInSection(path, kServerSection, key, value);
+    LogAction(kLogIni, set ? "%s %s %s %s: set in place" : "%s %s %s %s: could not be set", path, kServerSection, key,
+              value);
 }
 
 }  // namespace
@@ -191,6 +195,7 @@ int WriteConfigFile(const char* directory, const ClientSettings* settings, int d
     } else {
         FILE* output = std::fopen(path, "wb");
         if (!output) {
+            LogAction(kLogIni, "%s could not be created", path);
             ShowError(IDS_CREATE_FILE_FAILED, path);
             return 0;
         }

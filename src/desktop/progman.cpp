@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/directory_checks.h"
 #include "desktop/dde_conversation.h"
@@ -73,7 +74,14 @@ __attribute__((format(printf, 1, 2))) void Execute(const char* format, ...) {
     va_start(args, format);
     text::FormatList(command, format, args);
     va_end(args);
-    ExecuteDDECmd(command);
+    int acknowledged = ExecuteDDECmd(command) ? 1 : 0;
+    LogAction(kLogGroup, "%s%s", command, acknowledged ? "" : " (the shell did not acknowledge it)");
+}
+
+// No shell answered the Program Manager's name: the question follows.
+int AskAboutSilentShell() {
+    LogAction(kLogGroup, "no shell answered as Program Manager: the group is not changed");
+    return AskIgnoreError(IDS_PROGMAN_NOT_RESPONDING);
 }
 
 void LoadItemName(UINT id, ItemName& name) { LoadLocalString(g_setup.appInstance, id, name); }
@@ -169,7 +177,7 @@ void KeepProgmanItemNames() {
 
 int AddProgmanItems(const char* clientDirectory, const char* systemArea) {
     bool replaceOld = ReplacesOldItems();
-    if (!InitiateDDE(kProgmanName, kProgmanName)) return AskIgnoreError(IDS_PROGMAN_NOT_RESPONDING);
+    if (!InitiateDDE(kProgmanName, kProgmanName)) return AskAboutSilentShell();
 
     Execute("[CreateGroup(%s)]", kGroupName);
     if (!IsMajorVersion4()) Execute("[ShowGroup(%s, 4)]", kGroupName);
@@ -186,7 +194,7 @@ int AddProgmanItems(const char* clientDirectory, const char* systemArea) {
 // the conversation is bounded, so the removal still ends, with 1.
 int RemoveProgmanItems(const char* clientDirectory, const char* systemArea) {
     bool deleteItems = ReplacesOldItems();
-    if (!InitiateDDE(kProgmanName, kProgmanName)) return AskIgnoreError(IDS_PROGMAN_NOT_RESPONDING);
+    if (!InitiateDDE(kProgmanName, kProgmanName)) return AskAboutSilentShell();
 
     if (deleteItems && !text::IsEmpty(clientDirectory)) {
         DeleteNamedItem(IDS_ITEM_CLIENT);
@@ -197,7 +205,11 @@ int RemoveProgmanItems(const char* clientDirectory, const char* systemArea) {
             if (DirectoryHoldsFile(systemArea, item.file)) DeleteNamedItem(item.nameId);
         }
     }
-    if (IsProgmanGroupEmpty()) Execute("[DeleteGroup(%s)]", kGroupName);
+    if (IsProgmanGroupEmpty()) {
+        Execute("[DeleteGroup(%s)]", kGroupName);
+    } else {
+        LogAction(kLogGroup, "group %s kept: it still holds items, or the shell did not say", kGroupName);
+    }
     TerminateDDE();
     return 1;
 }

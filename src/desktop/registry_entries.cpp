@@ -6,8 +6,10 @@
 
 #include <cstring>
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/win_handles.h"
+#include "common/win_ini_log.h"
 #include "desktop/extension_text.h"
 #include "desktop/load_line.h"
 #include "ui/messages.h"
@@ -101,17 +103,22 @@ void ReadLoadLine(char (&list)[kLoadLineSize]) {
     text::UpperCase(list);
 }
 
-int WriteLoadLine(const char* list) { return WriteProfileStringA(kWindowsSection, kLoadKey, list) != FALSE; }
+// Writes (or with `value` null removes) a WIN.INI entry of the client's; 1 when done.
+int WriteClientEntry(const char* section, const char* key, const char* value) {
+    int written = WriteProfileStringA(section, key, value) != FALSE;
+    LogWinIniEntry(written, section, key, value);
+    return written;
+}
+
+int WriteLoadLine(const char* list) { return WriteClientEntry(kWindowsSection, kLoadKey, list); }
 
 int WriteExtensionsEntry(const char* programPath, const char* extension) {
     char entry[kExtensionsEntrySize];
     FormatExtensionsEntry(entry, sizeof entry, programPath, extension);
-    return WriteProfileStringA(kExtensionsSection, ExtensionsEntryKey(extension), entry) != FALSE;
+    return WriteClientEntry(kExtensionsSection, ExtensionsEntryKey(extension), entry);
 }
 
-int DeleteExtensionsEntry(const char* extension) {
-    return WriteProfileStringA(kExtensionsSection, extension, nullptr) != FALSE;
-}
+int DeleteExtensionsEntry(const char* extension) { return WriteClientEntry(kExtensionsSection, extension, nullptr); }
 
 // The verb's command key under HKEY_CLASSES_ROOT, its default value the
 // command line with its terminator.
@@ -119,7 +126,9 @@ int WriteVerbCommand(const char* keyPath, const char* programPath, const char* a
     char command[kVerbCommandSize];
     FormatVerbCommand(command, sizeof command, programPath, arguments);
     win::Key key;
-    return CreateKey(HKEY_CLASSES_ROOT, keyPath, key) && SetText(key, nullptr, command, std::strlen(command) + 1);
+    int written = CreateKey(HKEY_CLASSES_ROOT, keyPath, key) && SetText(key, nullptr, command, std::strlen(command) + 1);
+    LogAction(kLogRegistry, "HKEY_CLASSES_ROOT\\%s = %s%s", keyPath, command, written ? "" : ": could not be written");
+    return written;
 }
 
 // The extension's keys under `root`, each verb's command key before the verb,
@@ -142,7 +151,10 @@ int DeleteExtensionKeys(HKEY root, const char* extension) {
 
 int RemoveUninstallEntry() {
     win::Key list;
-    return OpenUninstallList(list) && DeleteKey(list, kUninstallEntryKey);
+    int removed = OpenUninstallList(list) && DeleteKey(list, kUninstallEntryKey);
+    LogAction(kLogRegistry, "HKEY_LOCAL_MACHINE\\%s\\%s %s", kUninstallKey, kUninstallEntryKey,
+              removed ? "removed" : "could not be removed");
+    return removed;
 }
 
 // The client's keys under one user of HKEY_USERS, and the maker's key when
@@ -155,12 +167,17 @@ int RemoveUserSettings(const char* user) {
 
     int result = 1;
     for (const char* name : kClientSettingsKeys) {
-        if (!DeleteKeyAndSubkeys(maker, name)) result = 0;
+        int removed = DeleteKeyAndSubkeys(maker, name);
+        LogAction(kLogRegistry, "HKEY_USERS\\%s\\%s %s", path, name,
+                  removed ? "removed (if it was there)" : "could not be removed");
+        if (!removed) result = 0;
     }
     int keepMaker = HasSubkey(maker);
     maker.Close();
-    if (!keepMaker && !DeleteKey(HKEY_USERS, path)) result = 0;
-    return result;
+    if (keepMaker) return result;
+    int removed = DeleteKey(HKEY_USERS, path);
+    LogAction(kLogRegistry, "HKEY_USERS\\%s %s", path, removed ? "removed: nothing else was in it" : "could not be removed");
+    return removed ? result : 0;
 }
 
 }  // namespace
@@ -194,6 +211,8 @@ int WriteUninstallEntry(const char* systemArea) {
                  SetText(entry, kUninstallStringValue, uninstallString, std::strlen(uninstallString));
     if (!Succeeded(entry.Close())) result = 0;
     if (!Succeeded(list.Close())) result = 0;
+    LogAction(kLogRegistry, "HKEY_LOCAL_MACHINE\\%s\\%s: DisplayName = %s, UninstallString = %s%s", kUninstallKey,
+              kUninstallEntryKey, kDisplayName, uninstallString, result ? "" : ": could not be written");
     return result;
 }
 
@@ -223,7 +242,10 @@ int RegisterExtensionVerb(const char* programPath, const char* extension, const 
 int UnregisterExtension(const char* extension) {
     if (!extension || !DeleteExtensionsEntry(extension)) return 0;
     win::Key root;
-    return OpenKey(HKEY_CLASSES_ROOT, nullptr, root) && DeleteExtensionKeys(root, extension);
+    int removed = OpenKey(HKEY_CLASSES_ROOT, nullptr, root) && DeleteExtensionKeys(root, extension);
+    LogAction(kLogRegistry, "HKEY_CLASSES_ROOT\\.%s %s", extension,
+              removed ? "removed with its verbs" : "not (wholly) removed: a key could not be deleted");
+    return removed;
 }
 
 int RemoveClientRegistryKeys() {

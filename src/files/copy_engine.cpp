@@ -12,11 +12,13 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/action_log.h"
 #include "common/architecture.h"
 #include "common/bounded_text.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "files/file_log.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
@@ -33,6 +35,28 @@ enum : int {
     kTranslationKeySize = 9,  // eight hexadecimal digits
     kVersionValuePathSize = 64,
     kReplaceQuestionLines = 5,
+};
+
+// What decided a file, in the words of the action log. A rule of the version
+// test holds the share's version text and then the installed one (%s, %s).
+const char kRuleOlder[] = "existing file is older";
+const char kRuleSameSizeAndDate[] = "existing file has the same size and date";
+const char kRuleAnsweredYes[] = "replace question answered Yes";
+const char kRuleAnsweredNo[] = "replace question answered No";
+const char kRuleReplaceAborted[] = "replace question aborted";
+const char kRuleSourceMissing[] = "source file missing";
+const char kRuleItself[] = "it is its own source";
+const char kRuleNewerVersion[] = "the share's version %s is newer than the existing %s";
+const char kRuleNotNewerVersion[] = "existing file is the same or a newer version (the share's %s, existing %s)";
+const char kRuleSourceUnversioned[] = "the share's file has no version";
+const char kRuleTargetUnversioned[] = "existing file has no version";
+
+// One file's verdict for the action log: the rule and, when the version
+// test decided, both version texts.
+struct CopyVerdict {
+    const char* rule;
+    char sourceVersion[kVersionTextSize];
+    char targetVersion[kVersionTextSize];
 };
 
 // Where the configured system area comes from (SetSystemAreaSource).
@@ -81,13 +105,67 @@ int AskReplaceQuestion(const char* source, const struct _stat64& sourceStatus, c
     return 1;
 }
 
+// The rule for a target without a version text: a missing file has none.
+const char* UnversionedTargetRule() {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kCopyRuleNoFile : kRuleTargetUnversioned;
+}
+
 // 0 when the source's version text is not greater than the target's; 1 when
 // either has none (a missing target has none).
-int NewerVersion(const char* source, const char* target) {
-    char sourceVersion[kVersionTextSize];
-    char targetVersion[kVersionTextSize];
-    if (!GetFileVersionText(source, sourceVersion) || !GetFileVersionText(target, targetVersion)) return 1;
-    return std::strcmp(sourceVersion, targetVersion) > 0 ? 1 : 0;
+int NewerVersion(const char* source, const char* target, CopyVerdict* verdict) {
+    if (!GetFileVersionText(source, verdict->sourceVersion)) {
+        verdict->rule = kRuleSourceUnversioned;
+        return 1;
+    }
+    if (!GetFileVersionText(target, verdict->targetVersion)) {
+        verdict->rule = UnversionedTargetRule();
+        return 1;
+    }
+    int newer = std::strcmp(verdict->sourceVersion, verdict->targetVersion) > 0 ? 1 : 0;
+    verdict->rule = newer ? kRuleNewerVersion : kRuleNotNewerVersion;
+    return newer;
+}
+
+// The date and size rule with the replace question, and the rule that
+// decided. 0 only when the question was aborted or `source` is missing.
+int DecideByDate(const char* source, const char* target, int* copy, const char** rule) {
+    *copy = 0;
+    struct _stat64 sourceStatus;
+    struct _stat64 targetStatus;
+    if (_stat64(source, &sourceStatus) != 0) {
+        *rule = kRuleSourceMissing;
+        return 0;
+    }
+    if (_stat64(target, &targetStatus) != 0) {
+        *rule = kCopyRuleNoFile;
+        *copy = 1;
+        return 1;
+    }
+    if (sourceStatus.st_size == targetStatus.st_size && sourceStatus.st_mtime == targetStatus.st_mtime) {
+        *rule = kRuleSameSizeAndDate;
+        return 1;
+    }
+    if (targetStatus.st_mtime < sourceStatus.st_mtime) {
+        *rule = kRuleOlder;
+        *copy = 1;
+        return 1;
+    }
+    int answered = AskReplaceQuestion(source, sourceStatus, target, targetStatus, copy);
+    *rule = !answered ? kRuleReplaceAborted : *copy ? kRuleAnsweredYes : kRuleAnsweredNo;
+    return answered;
+}
+
+// The action log's line for a file copied or left as it was, with what decided.
+void LogVerdict(int copied, const char* source, const char* target, const CopyVerdict& verdict) {
+    if (!IsActionLogOpen()) return;
+    char rule[kLogLineSize];
+    text::Format(rule, verdict.rule, verdict.sourceVersion, verdict.targetVersion);
+    if (copied) {
+        LogFileCopy(1, source, target, rule);
+    } else {
+        LogAction(kLogKeep, "%s, not from %s: %s", target, source, rule);
+    }
 }
 
 // The question after a failed copy: the DLL text when the source path says
@@ -139,20 +217,8 @@ int GetFileVersionText(const char* path, char* versionText) {
 }
 
 int AskReplaceFile(const char* source, const char* target, int* copy) {
-    *copy = 0;
-    struct _stat64 sourceStatus;
-    struct _stat64 targetStatus;
-    if (_stat64(source, &sourceStatus) != 0) return 0;
-    if (_stat64(target, &targetStatus) != 0) {
-        *copy = 1;
-        return 1;
-    }
-    if (sourceStatus.st_size == targetStatus.st_size && sourceStatus.st_mtime == targetStatus.st_mtime) return 1;
-    if (targetStatus.st_mtime < sourceStatus.st_mtime) {
-        *copy = 1;
-        return 1;
-    }
-    return AskReplaceQuestion(source, sourceStatus, target, targetStatus, copy);
+    const char* rule = nullptr;
+    return DecideByDate(source, target, copy, &rule);
 }
 
 int InstallFile(const char* sourceDirectory, const char* sourceName, const char* targetDirectory,
@@ -171,23 +237,35 @@ int InstallFile(const char* sourceDirectory, const char* sourceName, const char*
     text::Append(source, sourceName);
     text::Copy(target, targetCopy);
     text::Append(target, targetName);
-    if (text::EqualNoCase(source, target)) return 1;
+    CopyVerdict verdict = {kCopyRuleAlways, "", ""};
+    if (text::EqualNoCase(source, target)) {
+        verdict.rule = kRuleItself;
+        LogVerdict(0, source, target, verdict);
+        return 1;
+    }
 
     char shownDirectory[kPathFieldSize];
     text::Copy(shownDirectory, targetCopy);
     RemoveTrailingBackslash(shownDirectory);
 
     int copy = 1;
-    if (checkVersion) copy = NewerVersion(source, target);
+    if (checkVersion) copy = NewerVersion(source, target, &verdict);
     if (askReplace) {
         // The date and size rule replaces the version's verdict.
         ShowProgress(IDS_CHECKING_VERSION, target);
-        if (!AskReplaceFile(source, target, &copy)) return AskIgnoreError(IDS_COPY_FILE_FAILED, source, target);
+        if (!DecideByDate(source, target, &copy, &verdict.rule)) {
+            LogVerdict(0, source, target, verdict);
+            return AskIgnoreError(IDS_COPY_FILE_FAILED, source, target);
+        }
     }
-    if (!copy) return 1;
+    if (!copy) {
+        LogVerdict(0, source, target, verdict);
+        return 1;
+    }
 
     ShowProgress(IDS_COPYING_FILE, targetName, shownDirectory);
     int copied = CopyOneFile(source, target);
+    if (copied) LogVerdict(1, source, target, verdict);
     ShowProgress("");
     if (ignoreCopyFailure || copied) return 1;
     return AskIgnoreCopyFailure(source, target);
@@ -195,6 +273,7 @@ int InstallFile(const char* sourceDirectory, const char* sourceName, const char*
 
 int CopyOneFile(const char* source, const char* target) {
     if (CopyFileA(source, target, FALSE)) return 1;
+    LogFileCopy(0, source, target, nullptr);
     ShowError(IDS_CANNOT_COPY_FILE, source);
     return 0;
 }

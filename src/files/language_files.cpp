@@ -15,6 +15,7 @@
 #include "common/windows_directories.h"
 #include "desktop/progman.h"
 #include "files/copy_engine.h"
+#include "files/file_log.h"
 #include "ui/language.h"
 #include "ui/language_list.h"
 #include "ui/language_table.h"
@@ -79,7 +80,9 @@ int DeleteInstalledLibrary(const char* directory, const char* name, int* ignorin
     char path[kPathFieldSize];
     text::Copy(path, directory);
     text::Append(path, name);
-    if (DeleteFileA(path)) return 1;
+    int deleted = DeleteFileA(path) ? 1 : 0;
+    LogFileDeletion(deleted, path);
+    if (deleted) return 1;
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || *ignoring) return 1;
     if (!AskIgnoreError(IDS_LANGUAGE_FILE_IN_USE, path)) return 0;
@@ -186,7 +189,9 @@ int DeleteMatchingFiles(const char* directory, const char* pattern) {
         char path[kPathFieldSize];
         text::Copy(path, directory);
         text::Append(path, name);
-        if (!DeleteFileA(path)) ++failures;
+        int deleted = DeleteFileA(path) ? 1 : 0;
+        LogFileDeletion(deleted, path);
+        failures += !deleted;
     }
     return failures;
 }

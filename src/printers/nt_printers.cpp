@@ -13,13 +13,16 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/path_helpers.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
 #include "common/windows_version.h"
 #include "files/copy_engine.h"
+#include "files/file_log.h"
 #include "printers/fax_printers.h"
+#include "printers/printer_log.h"
 #include "printers/printer_state.h"
 #include "printers/registry_tables.h"
 #include "printers/spooler_control.h"
@@ -196,7 +199,9 @@ int CopyKitFile(const char* sourceDirectory, const char* name, const char* targe
     char target[kNtDirectorySize];
     JoinPath(source, sourceDirectory, name);
     JoinPath(target, targetDirectory, name);
-    return CopyFileRetry(source, target, FALSE);
+    int copied = CopyFileRetry(source, target, FALSE);
+    LogFileCopy(copied, source, target, kCopyRuleAlways);
+    return copied;
 }
 
 // The empty placeholder the driver names as its data file; an existing one
@@ -214,7 +219,9 @@ int RenameFaxLibrary(const NtDriverSet& kit) {
     char target[kNtDirectorySize];
     JoinPath(source, g_printers.ntSystemDirectory, kit.mmLibrary);
     JoinPath(target, g_printers.ntSystemDirectory, kMmLibraryName);
-    if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING)) return 1;
+    int moved = MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+    LogFileCopy(moved, source, target, "moved to the name the driver loads");
+    if (moved) return 1;
     ShowError(IDS_COPY_FILE_FAILED, source, target);
     return 0;
 }
@@ -253,16 +260,16 @@ int AddFaxMonitor(const NtDriverSet& kit) {
     monitor.pName = const_cast<char*>(kit.monitorName);
     monitor.pEnvironment = const_cast<char*>(kit.environment);
     monitor.pDLLName = const_cast<char*>(kit.portMonitorFile);
-    if (AddMonitorRetry(nullptr, kMonitorInfoLevel, reinterpret_cast<BYTE*>(&monitor))) return 1;
-    return GetLastError() == ERROR_PRINT_MONITOR_ALREADY_INSTALLED;
+    int added = AddMonitorRetry(nullptr, kMonitorInfoLevel, reinterpret_cast<BYTE*>(&monitor));
+    return LogPrinterAddition(added, ERROR_PRINT_MONITOR_ALREADY_INSTALLED, "port monitor", kit.monitorName);
 }
 
 // The fax printer's print processor; one already installed is fine.
 int AddFaxPrintProcessor(const NtDriverSet& kit) {
     ShowProgress(IDS_INSTALLING_PROCESSOR, g_printers.ntPrinterName);
     if (!kit.printProcessorFile) return 1;
-    if (AddPrintProcessorRetry(nullptr, nullptr, kit.printProcessorFile, kit.printProcessorName)) return 1;
-    return GetLastError() == ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED;
+    int added = AddPrintProcessorRetry(nullptr, nullptr, kit.printProcessorFile, kit.printProcessorName);
+    return LogPrinterAddition(added, ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED, "print processor", kit.printProcessorName);
 }
 
 // The fax printer's driver on the placeholder data file; one already
@@ -283,8 +290,8 @@ int AddFaxDriver(const NtDriverSet& kit) {
     driver.pDriverPath = driverPath;
     driver.pDataFile = dataFile;
     driver.pConfigFile = configurationFile;
-    if (AddPrinterDriverRetry(nullptr, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver))) return 1;
-    return GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
+    int added = AddPrinterDriverRetry(nullptr, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver));
+    return LogPrinterAddition(added, ERROR_PRINTER_DRIVER_ALREADY_INSTALLED, "driver", kit.driverName);
 }
 
 // The fax printer itself; one that already exists is fine.
@@ -299,8 +306,7 @@ int AddFaxPrinter(const char* printerName, const NtDriverSet& kit) {
     printer.Attributes = kPrinterAttributes;
     printer.Priority = kPrinterPriority;
     win::Printer handle(AddPrinterRetry(nullptr, kPrinterInfoLevel, reinterpret_cast<BYTE*>(&printer)));
-    if (handle.IsOpen()) return 1;
-    return GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
+    return LogPrinterAddition(handle.IsOpen(), ERROR_PRINTER_ALREADY_EXISTS, "printer", printerName);
 }
 
 // The fax printer's settings: where the fax dialog and the log are; the
@@ -316,6 +322,13 @@ int SaveFaxPrinterSettings(const char* logArea, const NtDriverSet& kit) {
     return SaveRegistryTable(g_printers.printerSettingsTable);
 }
 
+// Copies a raster driver file that the driver directory lacks; 1 when done.
+int CopyRasterDriverFile(const char* source, const char* target) {
+    if (!CopyFileA(source, target, TRUE)) return 0;
+    LogFileCopy(1, source, target, kCopyRuleNoFile);
+    return 1;
+}
+
 // The raster driver's three files into the driver directory, each only when
 // missing there: the share's file for this NT version, else the one under
 // the target's own name. 0 with `*errorCode` set when one cannot be had.
@@ -323,17 +336,21 @@ int CopyRasterDriverFiles(const char* sourceDirectory, const char* driverDirecto
     for (const RasterDriverFile& file : kRasterDriverFiles) {
         char target[kDriverDirectorySize];
         text::Format(target, kConcatFormat, driverDirectory, file.target);
-        if (FileExists(target)) continue;
+        if (FileExists(target)) {
+            LogAction(kLogKeep, "%s: a copy there is never replaced", target);
+            continue;
+        }
 
         const char* versionSource = IsVersion4() ? file.source40 : IsWindowsNT351() ? file.source351 : nullptr;
         char source[kDriverDirectorySize];
         if (versionSource) {
             text::Format(source, kConcatFormat, sourceDirectory, versionSource);
-            if (CopyFileA(source, target, TRUE)) continue;
+            if (CopyRasterDriverFile(source, target)) continue;
         }
         text::Format(source, kConcatFormat, sourceDirectory, file.target);
-        if (CopyFileA(source, target, TRUE)) continue;
+        if (CopyRasterDriverFile(source, target)) continue;
         *errorCode = GetLastError();
+        LogFileCopy(0, source, target, nullptr);
         return 0;
     }
     return 1;
@@ -373,7 +390,9 @@ int AddMultisendDriver(const char* driverDirectory, DWORD* errorCode, char (&rea
     driver.pDriverPath = driverPath;
     driver.pDataFile = dataFile;
     driver.pConfigFile = configurationFile;
-    if (AddPrinterDriverRetry(kLocalServer, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver))) return 1;
+    int added = AddPrinterDriverRetry(kLocalServer, kDriverInfoLevel, reinterpret_cast<BYTE*>(&driver));
+    LogPrinterAddition(added, ERROR_PRINTER_DRIVER_ALREADY_INSTALLED, "driver", kMultisendDriverName);
+    if (added) return 1;
     *errorCode = GetLastError();
     LoadReason(reason, *errorCode != 0 ? IDS_ADD_DRIVER_FAILED : IDS_DRIVER_INSTALL_FAILED);
     return 0;
@@ -393,6 +412,7 @@ void AddMultisendPrinter(DWORD* errorCode, char (&reason)[kNtReasonSize]) {
     if (winprintFound) printer.pPrintProcessor = const_cast<char*>(kWinprint);
 
     win::Printer handle(AddPrinterRetry(kLocalServer, kPrinterInfoLevel, reinterpret_cast<BYTE*>(&printer)));
+    LogPrinterAddition(handle.IsOpen(), ERROR_PRINTER_ALREADY_EXISTS, "printer", kMultisendPrinterName);
     if (handle.IsOpen() && winprintFound) return;
     *errorCode = GetLastError();
     if (!winprintFound) {
@@ -569,7 +589,9 @@ void InstallMultisendPrinter(const char* sourceDirectory, DWORD* errorCode, char
     char target[kDriverDirectorySize];
     text::Format(source, kConcatFormat, sourceDirectory, kMultisendDriverFile);
     text::Format(target, kConcatFormat, driverDirectory, kMultisendDriverFile);
-    if (!CopyFileA(source, target, FALSE)) {
+    int copied = CopyFileA(source, target, FALSE) ? 1 : 0;
+    LogFileCopy(copied, source, target, kCopyRuleAlways);
+    if (!copied) {
         LoadReason(reason, IDS_DRIVER_COPY_FAILED);
         *errorCode = GetLastError();
         return;

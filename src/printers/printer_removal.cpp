@@ -8,13 +8,17 @@
 
 #include <cstdio>
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/win_ini_log.h"
 #include "common/windows_directories.h"
 #include "common/windows_version.h"
+#include "files/file_log.h"
 #include "printers/fax_printers.h"
 #include "printers/nt_printers.h"
+#include "printers/printer_log.h"
 #include "printers/printer_removal.h"
 #include "printers/printer_state.h"
 #include "printers/spooler_control.h"
@@ -66,14 +70,17 @@ win::Printer OpenPrinterToDelete(const char* printerName) {
 
 void RemoveMultisendPrinterNt() {
     win::Printer printer = OpenPrinterToDelete(kMultisendPrinterName);
-    if (printer.IsOpen()) DeletePrinter(printer);
-    DeletePrinterDriverA(nullptr, kCurrentEnvironment, const_cast<char*>(kMultisendDriverName));
+    if (printer.IsOpen()) LogPrinterRemoval(DeletePrinter(printer), "printer", kMultisendPrinterName);
+    int driverDeleted = DeletePrinterDriverA(nullptr, kCurrentEnvironment, const_cast<char*>(kMultisendDriverName));
+    if (driverDeleted || GetLastError() != ERROR_UNKNOWN_PRINTER_DRIVER) {
+        LogPrinterRemoval(driverDeleted, "driver", kMultisendDriverName);
+    }
 }
 
 void DeleteMultisendDataFile(const char* driverDirectory) {
     char dataFile[kDriverDirectorySize];
     text::Format(dataFile, "%s\\%s", driverDirectory, kMultisendDriverFile);
-    if (GetFileAttributesA(dataFile) != INVALID_FILE_ATTRIBUTES) DeleteFileA(dataFile);
+    if (GetFileAttributesA(dataFile) != INVALID_FILE_ATTRIBUTES) LogFileDeletion(DeleteFileA(dataFile), dataFile);
 }
 
 // Anything of the fax printer to remove: its port in "ports", the printer
@@ -87,8 +94,8 @@ int FaxPrinterTraceExists(const char* port) {
 // The fax printer's part while the removal owns the spooler: the port, then
 // the printer with its files; a failure now or in the preparation is shown.
 void RemoveFaxPrinterPartNt(const char* port) {
-    DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(port));
-    WriteProfileStringA(kPortsSection, port, nullptr);
+    LogPrinterRemoval(DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(port)), "port", port);
+    LogWinIniEntry(WriteProfileStringA(kPortsSection, port, nullptr), kPortsSection, port, nullptr);
     if (!g_printers.ntPrinterFlags.faxRemovalFailed && !RemoveFaxPrinterNt(kFaxPortName, kFaxPrinterName)) {
         g_printers.ntPrinterFlags.faxRemovalFailed = 1;
     }
@@ -136,7 +143,7 @@ void RemoveFile(const char* directory, const char* name) {
     char path[kPathFieldSize];
     text::Copy(path, directory);
     text::Append(path, name);
-    std::remove(path);
+    LogFileDeletion(std::remove(path) == 0, path);
 }
 
 void DeleteDriverFiles() {
@@ -158,6 +165,7 @@ void RemoveFaxPrintersWin95(const char* port, const char* spoolPath) {
     FormMultisendPort(multisendPort);
 
     int ok = DeletePrinterEntries(faxPrinterName, multisendPort);
+    LogAction(kLogPrinter, "%s and %s removed from WIN.INI", faxPrinterName, kMultisendPrinterName);
     if (IsWindows95()) {
         DeleteSpoolerPrinter(faxPrinterName);
         DeleteSpoolerPrinter(kMultisendPrinterName);
@@ -199,14 +207,21 @@ int RemoveFaxPrinterNt(const char* portName, const char* printerName) {
     }
     // An unknown processor (1798) or monitor (3000) is already gone; the
     // results are not needed.
+    const char* processor = g_printers.ntDriverSet->printProcessorName;
     if (g_printers.ntDriverSet->printProcessorFile) {
-        DeletePrintProcessorA(nullptr, nullptr, const_cast<char*>(g_printers.ntDriverSet->printProcessorName));
+        int deleted = DeletePrintProcessorA(nullptr, nullptr, const_cast<char*>(processor));
+        LogPrinterRemoval(deleted || GetLastError() == ERROR_UNKNOWN_PRINTPROCESSOR, "print processor", processor);
     }
+    const char* monitor = g_printers.ntDriverSet->monitorName;
     if (g_printers.ntDriverSet->portMonitorFile) {
-        DeleteMonitorA(nullptr, nullptr, const_cast<char*>(g_printers.ntDriverSet->monitorName));
+        int deleted = DeleteMonitorA(nullptr, nullptr, const_cast<char*>(monitor));
+        LogPrinterRemoval(deleted || GetLastError() == ERROR_UNKNOWN_PRINT_MONITOR, "port monitor", monitor);
     }
     if (!DeleteFaxSystemFiles()) return 0;
-    if (g_printers.ntVersionNumber == kNtVersion351) WriteProfileStringA(kPortsSection, g_printers.ntPortName, nullptr);
+    if (g_printers.ntVersionNumber == kNtVersion351) {
+        int removed = WriteProfileStringA(kPortsSection, g_printers.ntPortName, nullptr);
+        LogWinIniEntry(removed, kPortsSection, g_printers.ntPortName, nullptr);
+    }
     return 1;
 }
 
@@ -214,7 +229,9 @@ int RemovePrinterAndDriver(const char* printerName) {
     if (text::IsEmpty(printerName)) return 1;
     win::Printer printer = OpenPrinterToDelete(printerName);
     if (printer.IsOpen()) {
-        if (!DeletePrinter(printer)) return 0;
+        int deleted = DeletePrinter(printer) ? 1 : 0;
+        LogPrinterRemoval(deleted, "printer", printerName);
+        if (!deleted) return 0;
         printer.Close();
     } else {
         DWORD error = GetLastError();
@@ -223,7 +240,10 @@ int RemovePrinterAndDriver(const char* printerName) {
         if (!gone) return 0;
     }
     const NtDriverSet* kit = g_printers.ntDriverSet;
-    if (kit) DeletePrinterDriverRetry(nullptr, kCurrentEnvironment, kit->driverName);
+    if (kit) {
+        int deleted = DeletePrinterDriverRetry(nullptr, kCurrentEnvironment, kit->driverName);
+        LogPrinterRemoval(deleted, "driver", kit->driverName);
+    }
     return 1;
 }
 
@@ -234,7 +254,9 @@ int DeleteFaxSystemFiles() {
     for (const char* name : names) {
         char path[kNtDirectorySize];
         text::Format(path, "%s\\%s", g_printers.ntSystemDirectory, name);
-        if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        int deleted = DeleteFileA(path) ? 1 : 0;
+        LogFileDeletion(deleted, path);
+        if (!deleted && GetLastError() != ERROR_FILE_NOT_FOUND) {
             ShowError(IDS_CANNOT_DELETE_FILE, path);
             return 0;
         }

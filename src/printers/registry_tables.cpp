@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "printers/printer_state.h"
 
@@ -219,9 +220,14 @@ int SaveRegistryTable(RegKeyTable* table) {
     int result = 1;
     for (RegKeyTable* keyEntry = table; keyEntry->path[0] != '\0'; ++keyEntry) {
         win::Key key = CreateRegistryPath(keyEntry->path);
-        for (RegValueEntry* value = keyEntry->values; value->name[0] != '\0'; ++value) {
-            if (!key.IsOpen() || !SaveValue(key, value)) result = 0;
+        int values = 0;
+        int failed = 0;
+        for (RegValueEntry* value = keyEntry->values; value->name[0] != '\0'; ++value, ++values) {
+            if (!key.IsOpen() || !SaveValue(key, value)) ++failed;
         }
+        LogAction(kLogRegistry, failed ? "%s: %d values written, %d could not be" : "%s: %d values written",
+                  keyEntry->path, values - failed, failed);
+        if (failed) result = 0;
     }
     return result;
 }

@@ -5,8 +5,11 @@
 
 #include <winspool.h>
 
+#include "common/action_log.h"
 #include "common/setup_context.h"
 #include "common/win_handles.h"
+#include "common/win_ini_log.h"
+#include "printers/printer_log.h"
 #include "printers/printer_state.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -56,15 +59,25 @@ void WaitForSpoolerStop(SC_HANDLE spooler, SERVICE_STATUS* status) {
     }
 }
 
+// Writes (or with `value` null removes) the port's entry in "ports".
+void WritePortEntry(const char* portName, const char* value) {
+    LogWinIniEntry(WriteProfileStringA(kPortsSection, portName, value), kPortsSection, portName, value);
+}
+
 void DeleteSpoolerPort(const char* portName) {
-    DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(portName));
-    WriteProfileStringA(kPortsSection, portName, nullptr);
+    LogPrinterRemoval(DeletePortA(nullptr, g_setup.mainWindow, const_cast<char*>(portName)), "port", portName);
+    WritePortEntry(portName, nullptr);
+}
+
+// The spooler cycle could not go on: what failed, with its error.
+void LogSpoolerFailure(const char* what, DWORD error) {
+    LogAction(kLogSpooler, "%s: Windows error %lu", what, error);
 }
 
 void DoStoppedSpoolerWork(const char* portName, const char* sourceDirectory, int mode,
                           int faxPrinterPresent, StoppedSpoolerWork work) {
     NtPrinterFlags& flags = g_printers.ntPrinterFlags;
-    if (flags.multisendDriverFound) WriteProfileStringA(kPortsSection, portName, "");
+    if (flags.multisendDriverFound) WritePortEntry(portName, "");
     if (mode == kSpoolerCycleInstall) {
         if (flags.faxKitFound && !flags.faxPrinterFailed && work && !work(sourceDirectory, faxPrinterPresent)) {
             flags.faxPrinterFailed = 1;
@@ -81,6 +94,7 @@ int ConfirmSpoolerStop() {
     LoadLocalString(g_setup.appInstance, IDS_STOP_SPOOLER_PROMPT, g_printers.spoolerPrompt);
     if (!g_setup.quietSwitch && !flags.spoolerStopAgreed &&
         ShowMessageBox(g_setup.mainWindow, g_printers.spoolerPrompt, kProductCaption, kSpoolerPromptStyle) != IDOK) {
+        LogAction(kLogSpooler, "not stopped: the user keeps it running, so the fax printers stay as they are");
         return 0;
     }
     flags.spoolerStopAgreed = 1;
@@ -92,21 +106,30 @@ int StopAndRestartSpooler(const char* portName, DWORD* errorCode, const char* so
     win::Service manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager.IsOpen()) {
         *errorCode = GetLastError();
+        LogSpoolerFailure("not stopped: the service manager could not be opened", *errorCode);
         return 1;
     }
     win::Service spooler(OpenServiceA(manager, kSpoolerServiceName, SERVICE_ALL_ACCESS));
     if (!spooler.IsOpen()) {
         *errorCode = GetLastError();
+        LogSpoolerFailure("not stopped: the service could not be opened", *errorCode);
         return 1;
     }
     SERVICE_STATUS status = {};
     if (!ControlService(spooler, SERVICE_CONTROL_STOP, &status)) {
         *errorCode = GetLastError();
+        LogSpoolerFailure("not stopped, and its work not done", *errorCode);
         return 1;
     }
     WaitForSpoolerStop(spooler, &status);
+    LogAction(kLogSpooler, status.dwCurrentState == SERVICE_STOPPED ? "stopped" : "asked to stop (still stopping)");
     DoStoppedSpoolerWork(portName, sourceDirectory, mode, faxPrinterPresent, work);
-    if (!StartServiceA(spooler, 0, nullptr)) *errorCode = GetLastError();
+    if (StartServiceA(spooler, 0, nullptr)) {
+        LogAction(kLogSpooler, "started again");
+    } else {
+        *errorCode = GetLastError();
+        LogSpoolerFailure("not started again", *errorCode);
+    }
     return 1;
 }
 

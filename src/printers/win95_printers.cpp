@@ -10,10 +10,12 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/directory_checks.h"
 #include "common/path_helpers.h"
 #include "common/win_handles.h"
+#include "common/win_ini_log.h"
 #include "common/windows_directories.h"
 #include "common/windows_version.h"
 #include "files/copy_engine.h"
@@ -157,7 +159,10 @@ int InstallMultisendDriver(const char* distributionDirectory, int* copied, HCURS
 // operation's result.
 int InstallSharedDriverFiles(const char* distributionDirectory, int* answer, HCURSOR previousCursor) {
     for (const char* file : kSharedDriverFiles) {
-        if (DirectoryHoldsFile(g_directories.system, file)) continue;
+        if (DirectoryHoldsFile(g_directories.system, file)) {
+            LogAction(kLogKeep, "%s%s: a shared driver file there is never replaced", g_directories.system, file);
+            continue;
+        }
         char source[kPathFieldSize];
         DriverSourceDirectory(distributionDirectory, file, source);
         if (!InstallDriverFile(source, file)) {
@@ -191,6 +196,7 @@ int WriteFaxPrinterEntries(const FaxPrinterChoice& choice, const char* port, con
     }
     ok &= WriteWinIniEntry(kPortsSection, port, "");
     if (!text::EqualNoCase(port, spoolPath)) ok &= WriteWinIniEntry(kPortsSection, spoolPath, "");
+    LogAction(kLogPrinter, "%s added in WIN.INI: driver %s, port %s", choice.name, choice.driverName, port);
     return ok;
 }
 
@@ -215,6 +221,8 @@ int WriteMultisendEntries(int driverCopied) {
     ok &= WriteWinIniEntry(kPortsSection, port, "");
     ok &= WriteWinIniEntry(kMultisendDevicesSection, kMultisendPrinterName, deviceEntry);
     ok &= WriteWinIniEntry(kPrinterPortsSection, kMultisendPrinterName, portEntry);
+    LogAction(kLogPrinter, "%s added in WIN.INI: driver %s, port %s", kMultisendPrinterName, kMultisendDriverName95,
+              port);
     return ok;
 }
 
@@ -261,7 +269,9 @@ void DeleteSpoolerPrinter(const char* name) {
     HANDLE handle = nullptr;
     if (!OpenPrinterA(const_cast<char*>(name), &handle, nullptr)) return;
     win::Printer printer(handle);
-    DeletePrinter(printer);
+    int deleted = DeletePrinter(printer) ? 1 : 0;
+    LogAction(kLogPrinter, deleted ? "%s deleted from the spooler" : "%s known to the spooler could not be deleted",
+              name);
 }
 
 void ReportWinIniResult(int ok) {
@@ -274,8 +284,9 @@ void ReportWinIniResult(int ok) {
 }
 
 int WriteWinIniEntry(const char* section, const char* key, const char* value) {
-    if (WriteProfileStringA(section, key, value)) return 1;
-    return !value && GetLastError() == ERROR_FILE_NOT_FOUND ? 1 : 0;
+    int written = WriteProfileStringA(section, key, value) ? 1 : (!value && GetLastError() == ERROR_FILE_NOT_FOUND);
+    LogWinIniEntry(written, section, key, value);
+    return written;
 }
 
 void BroadcastWinIniChange() { PostMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0); }

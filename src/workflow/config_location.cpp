@@ -3,6 +3,7 @@
 // system area the configuration there names.
 #include "workflow/config_location.h"
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "config/config_file.h"
@@ -16,6 +17,12 @@ namespace {
 
 const char kConfigFileName[] = "TELMORA.INI";
 
+// How the run came to its TELMORA.INI, in the words of the action log.
+const char kFoundInDirectory[] = "found in the /I directory, or where this run found it before";
+const char kFoundOnSearchList[] = "found on the search list";
+const char kNewInWindowsDirectory[] = "none found: a new one in the Windows directory";
+const char kNamedByUser[] = "its directory named in the question";
+
 int HoldsConfigFile(int reportMode) {
     return CheckDirectory(g_setup.configDirectory, kDirectoryMustExist, kConfigFileName, nullptr, reportMode);
 }
@@ -23,9 +30,12 @@ int HoldsConfigFile(int reportMode) {
 }  // namespace
 
 int LocateConfigFile(int create) {
+    const char* found = kFoundInDirectory;
     if (g_setup.configDirectory[0] == '\0' || !HoldsConfigFile(kReportSilent)) {
+        found = kFoundOnSearchList;
         if (FindConfigFile(g_setup.configDirectory) != 0) {
             // A new installation makes its TELMORA.INI in the Windows directory without asking.
+            found = kNewInWindowsDirectory;
             if (create) {
                 text::Copy(g_setup.configDirectory, g_directories.windows);
             } else {
@@ -34,12 +44,14 @@ int LocateConfigFile(int create) {
         }
     }
     while (g_setup.configDirectory[0] == '\0') {
+        found = kNamedByUser;
         text::Copy(g_setup.configDirectory, g_directories.windows);
         if (!AskConfigDirectory(g_setup.configDirectory, kConfigFileExists)) return 0;
         if (HoldsConfigFile(kReportError)) break;
         g_setup.configDirectory[0] = '\0';
         if (GiveUpRepeatedQuestion()) return 0;  // the same directory would be offered again
     }
+    LogAction(kLogIni, "using %s%s (%s)", g_setup.configDirectory, kConfigFileName, found);
     ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);
     return 1;
 }

@@ -5,6 +5,7 @@
 // flags and whether a failure the user does not ignore stops the rest.
 #include "workflow/program_files.h"
 
+#include "common/action_log.h"
 #include "common/bounded_text.h"
 #include "common/directory_checks.h"
 #include "common/path_helpers.h"
@@ -14,6 +15,7 @@
 #include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/copy_engine.h"
+#include "files/file_log.h"
 #include "files/language_files.h"
 #include "printers/fax_printers.h"
 #include "ui/messages.h"
@@ -113,6 +115,19 @@ int InArchitectureOf(const char* directory, const char* name) {
     return FindArchitectureFile(copy, name);
 }
 
+// A row whose file the target directory holds already: never replaced.
+RowResult KeptInTarget(const char* target, const char* installedName) {
+    LogAction(kLogKeep, "%s%s: a copy there is never replaced", target, installedName);
+    return kRowSkipped;
+}
+
+// A required file that the processor subdirectory lacks stops the set.
+RowResult MissingRequiredFile(const char* source, const char* name) {
+    LogAction(kLogKeep, "%s: no %s in the processor subdirectory of %s; the program files stop here", name, name,
+              source);
+    return kRowStopped;
+}
+
 // Whether the row's file is to be installed; a required file that is not on
 // the share stops the set. `source` may come to name the processor subdirectory.
 RowResult CheckPresence(const FileRow& row, char (&source)[kPathFieldSize], const char* target) {
@@ -121,15 +136,14 @@ RowResult CheckPresence(const FileRow& row, char (&source)[kPathFieldSize], cons
         case kInArchitecture:
             return InArchitectureOf(source, row.name) ? kRowInstalled : kRowSkipped;
         case kRequiredInArchitecture:
-            return FindArchitectureFile(source, row.name) ? kRowInstalled : kRowStopped;
+            return FindArchitectureFile(source, row.name) ? kRowInstalled : MissingRequiredFile(source, row.name);
         case kInSource:
             return DirectoryHoldsFile(source, row.name) ? kRowInstalled : kRowSkipped;
         case kNotInTarget:
-            return DirectoryHoldsFile(target, installedName) ? kRowSkipped : kRowInstalled;
+            return DirectoryHoldsFile(target, installedName) ? KeptInTarget(target, installedName) : kRowInstalled;
         case kInSourceNotInTarget:
-            return DirectoryHoldsFile(source, row.name) && !DirectoryHoldsFile(target, installedName)
-                       ? kRowInstalled
-                       : kRowSkipped;
+            if (!DirectoryHoldsFile(source, row.name)) return kRowSkipped;
+            return DirectoryHoldsFile(target, installedName) ? KeptInTarget(target, installedName) : kRowInstalled;
         default:
             return kRowInstalled;
     }
@@ -168,7 +182,7 @@ void DeleteHelpIndex(const char* programDir) {
     char path[kPathFieldSize];
     text::Copy(path, programDir);
     text::Append(path, kHelpIndexName);
-    DeleteFileA(path);
+    LogFileDeletion(DeleteFileA(path), path);
 }
 
 // Both configuration sections: the working record without touching [SERVER],

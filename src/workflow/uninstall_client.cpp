@@ -15,6 +15,7 @@
 #include "desktop/progman.h"
 #include "desktop/registry_entries.h"
 #include "files/directories.h"
+#include "files/file_log.h"
 #include "files/language_files.h"
 #include "printers/fax_printers.h"
 #include "ui/language.h"
@@ -81,7 +82,7 @@ void DeleteInstalledLibrary(const char* directory, const char* name) {
     text::Copy(path, directory);
     AddTrailingBackslash(path);
     text::Append(path, name);
-    DeleteFileA(path);
+    LogFileDeletion(DeleteFileA(path), path);
 }
 
 // The program reads its own texts from QVINTL32.DLL: let go of it first.

@@ -27,6 +27,7 @@
 #include "support/dialog_driver.h"
 #include "support/fresh_run_state.h"
 #include "support/import_hook.h"
+#include "support/process_driver.h"
 #include "support/temp_directory.h"
 #include "ui/resource_ids.h"
 
@@ -137,27 +138,16 @@ struct FakeClock {
 };
 
 // Runs a shell command on the Linux side through Wine's own call, which on
-// 32-bit x86 pops its arguments itself (stdcall; as cdecl the stack is off).
-bool RunUnixShell(const char* script) {
-    using UnixSpawn = LONG(WINAPI*)(char* const argv[], int wait);
-    auto spawn = reinterpret_cast<UnixSpawn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-    char shell[] = "/bin/sh", option[] = "-c";
-    std::string command = script;
-    char* argv[] = {shell, option, &command[0], nullptr};
-    return spawn && spawn(argv, 1) == 0;
-}
-
 // A 64 KiB tmpfs mounted on the Linux side, as drive E:.
 struct FullDrive {
     FullDrive() {
-        mounted = RunUnixShell("d=\"$WINEPREFIX/faults-e\"; mkdir -p \"$d\" && mount -t tmpfs -o size=64k tmpfs \"$d\""
+        mounted = tst::RunUnixShell("d=\"$WINEPREFIX/faults-e\"; mkdir -p \"$d\" && mount -t tmpfs -o size=64k tmpfs \"$d\""
                                " && ln -sfn \"$d\" \"$WINEPREFIX/dosdevices/e:\"");
         ULARGE_INTEGER total = {};
         usable = mounted && GetDiskFreeSpaceExA("E:\\", nullptr, &total, nullptr) && total.QuadPart <= 64 * 1024;
     }
     ~FullDrive() {
-        if (mounted) RunUnixShell("d=\"$WINEPREFIX/faults-e\"; rm \"$WINEPREFIX/dosdevices/e:\"; umount -l \"$d\"; rmdir \"$d\"");
+        if (mounted) tst::RunUnixShell("d=\"$WINEPREFIX/faults-e\"; rm \"$WINEPREFIX/dosdevices/e:\"; umount -l \"$d\"; rmdir \"$d\"");
     }
     static void Fill() {  // takes every byte left
         FILE* filler = std::fopen("E:\\FILLER", "wb");
@@ -294,7 +284,7 @@ TEST(SafeRewriteFaults, EveryFailurePointKeepsTheOldFile) {
             std::printf("[  SKIPPED ] %s: no 64 KiB drive could be mounted as E:\n", row.name);
         } else {
             RunRow(row, "E:\\");
-            RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
+            tst::RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
         }
     }
 }

@@ -148,4 +148,15 @@ std::string UnixToWinePath(const char* unixPath) {
     return path;
 }
 
+// 32-bit x86 pops its arguments itself (stdcall; as cdecl the stack is off).
+bool RunUnixShell(const char* script) {
+    using UnixSpawn = LONG(WINAPI*)(char* const argv[], int wait);
+    auto spawn = reinterpret_cast<UnixSpawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    char shell[] = "/bin/sh", option[] = "-c";
+    std::string command = script;
+    char* argv[] = {shell, option, &command[0], nullptr};
+    return spawn && spawn(argv, 1) == 0;
+}
+
 }  // namespace tst

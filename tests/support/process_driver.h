@@ -51,4 +51,9 @@ private:
 // "/tmp/x/STNIN32.EXE" -> "Z:\tmp\x\STNIN32.EXE".
 std::string UnixToWinePath(const char* unixPath);
 
+// Runs `script` with /bin/sh on the Linux side of Wine and waits for it; true
+// when it exited with 0 (with $WINEPREFIX the test's own prefix). For the
+// faults Wine makes no other way, such as a full or read-only tmpfs mounted
+// as a drive: as root, Wine ignores Unix permissions.
+bool RunUnixShell(const char* script);
 }  // namespace tst
