@@ -53,8 +53,8 @@ const char kExistingConfig[] =
 // runs start as programs on Windows 95 do.
 const char kPersonalityKey[] = "Software\\Wine";
 const char kWindows95[] = "win95";
-// The log lies in C:\ itself, which the job does not look at.
-const char kLogVariable[] = "TELMORA_SETUP_LOG=C:\\setup.log";
+// The log lies in a subdirectory of the Windows directory, which the job does not look at.
+const char kLogVariable[] = "TELMORA_SETUP_LOG=C:\\windows\\temp\\setup.log";
 const char kUnattendedVariable[] = "TELMORA_SETUP_UNATTENDED=1";
 
 // The kinds of run, in the order of the table.

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "common/run_outcome.h"
+
 enum : int {
     kPathFieldSize = 272,         // directory fields (/I, QVTLINIT, Windows directories)
     kSetupDirectorySize = 260,    // the distribution directory found at start-up
@@ -45,6 +47,13 @@ struct SetupContext {
 
     // Where AUTOEXEC.BAT lives, once known.
     char autoexecDirectory[kPathFieldSize];
+
+    // TELMORA_SETUP_UNATTENDED=1: nobody answers; every box takes its
+    // unattended answer (ui/unattended_answers.cpp) and the result code is the
+    // exit code.
+    int unattended;
+    // What ended the run, noted where it became known (ResetRunOutcome).
+    RunOutcome outcome;
 };
 
 extern SetupContext g_setup;

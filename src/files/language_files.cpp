@@ -140,8 +140,11 @@ void InstallLibraries(char (&language)[kLanguageSize]) {
 
 }  // namespace
 
+// Every caller stops when the client runs: the run's result is 1618.
 int IsClientRunning() {
-    return FindWindowA(kClientWindowClass, nullptr) || FindWindowA(kViewerWindowClass, nullptr) ? 1 : 0;
+    if (!FindWindowA(kClientWindowClass, nullptr) && !FindWindowA(kViewerWindowClass, nullptr)) return 0;
+    NoteOutcome(g_setup.outcome, kOutcomeClientRunning, "the fax client is running (its window is open)");
+    return 1;
 }
 
 int GetLanguageLibraryKind(const char* language) {

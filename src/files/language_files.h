@@ -13,7 +13,8 @@ enum LanguageLibraryKind : int {
     kLanguageLibrary32 = 32,    // QVI<code>32.DLL in the processor subdirectory
 };
 
-// 1 when a window of the client ("Quen") or of its viewer ("QuenViewer") exists.
+// 1 when a window of the client ("Quen") or of its viewer ("QuenViewer")
+// exists; the caller then stops, and the run's outcome says so (result 1618).
 int IsClientRunning();
 
 // The kind of library the setup directory holds for `language` (a code

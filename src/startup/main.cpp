@@ -3,7 +3,6 @@
 // first command; the whole job then runs inside that command's handler.
 #include <windows.h>
 
-#include "common/action_log.h"
 #include "common/setup_context.h"
 #include "startup/startup.h"
 #include "ui/language.h"
@@ -15,13 +14,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     (void)previousInstance;
     SetErrorMode(SetErrorMode(0) | SEM_NOALIGNMENTFAULTEXCEPT);
     g_setup.appInstance = instance;
-    OpenActionLog();
-    if (!ParseCommandLine(commandLine)) return 0;
+    StartRunRecord(commandLine);
+    if (!ParseCommandLine(commandLine)) return EndRun(0);
     FindSetupDirectory();
-    if (!RegisterMainWindowClass(instance)) return 0;
-    if (!CreateMainWindow(instance, showCommand)) return 0;
+    LogSetupDirectory();
+    if (!RegisterMainWindowClass(instance)) return EndRunFailed("the main window class could not be registered");
+    if (!CreateMainWindow(instance, showCommand)) return EndRunFailed("the main window could not be created");
     StartLanguage();
-    if (!g_setup.quietSwitch) ShowMainWindow(showCommand);
+    // An unattended run never shows its window: nobody is there to see it.
+    if (!g_setup.quietSwitch && !g_setup.unattended) ShowMainWindow(showCommand);
     PostMessageA(g_setup.mainWindow, WM_COMMAND, g_setup.uninstallMode ? IDM_UNINSTALL : IDM_RUN_DRIVER, 0);
 
     MSG msg = {};
@@ -32,6 +33,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     ReleaseLanguage();
     ReleaseCtl3d(instance);
     ToWide(nullptr);
-    CloseActionLog();
-    return static_cast<int>(msg.wParam);
+    return EndRun(static_cast<int>(msg.wParam));
 }

@@ -36,11 +36,11 @@ void NotifyCtl3dColorChange() {
 LRESULT RunFirstCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
         case IDM_RUN_DRIVER:
-            RunWorkflowDriver();
+            if (!RunWorkflowDriver()) NoteWorkflowEnd("setup", 0);
             PostQuitMessage(0);
             return 0;
         case IDM_UNINSTALL:
-            g_workflows.uninstall();
+            NoteWorkflowEnd("uninstallation", g_workflows.uninstall());
             PostQuitMessage(0);
             return 0;
         default:

@@ -52,10 +52,14 @@ void StoreSwitchFields(const CommandLineSwitches& switches) {
     g_setup.quietInstall = switches.quietInstall;
 }
 
+// The run ends here, failed (result 1603).
 void ShowCommandLineError(int errorId) {
     char message[kMessageSize];
     LoadLocalString(g_setup.appInstance, static_cast<UINT>(errorId), message);
     ShowMessageBox(nullptr, message, kProductCaption, MB_ICONEXCLAMATION);
+    char reason[kOutcomeReasonSize];
+    text::Format(reason, "the command line was refused: \"%s\"", message);
+    NoteOutcome(g_setup.outcome, kOutcomeFailed, reason);
 }
 
 // This program's own directory, upper case with its backslash; empty when the

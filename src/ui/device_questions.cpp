@@ -7,6 +7,7 @@
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
+#include "ui/unattended_answers.h"
 
 namespace {
 
@@ -14,7 +15,8 @@ const char kDefaultDevice[] = "LPT1";
 const char kDeviceNameForbidden[] = ".:\\";
 
 // Asks until the name holds none of '.', ':' and '\'; a refused name is
-// offered again for correction.
+// offered again for correction (by a person: an unattended run would only
+// offer it again, and stops).
 int AskDevice(const char* name, char (&device)[kDeviceSize]) {
     char answer[kDeviceSize];
     text::Copy(answer, text::IsEmpty(device) ? kDefaultDevice : device);
@@ -22,6 +24,7 @@ int AskDevice(const char* name, char (&device)[kDeviceSize]) {
         if (!AskText(name, answer, answer, kDeviceSize)) return 0;
         if (!std::strpbrk(answer, kDeviceNameForbidden)) break;
         ShowError(IDS_INVALID_DEVICE_NAME);
+        if (GiveUpRepeatedQuestion()) return 0;
     }
     text::UpperCase(answer);
     text::Copy(device, answer);

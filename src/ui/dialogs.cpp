@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/action_log.h"
 #include "common/setup_context.h"
 #include "common/windows_version.h"
 #include "ui/language.h"
@@ -130,4 +131,23 @@ void DialogCommonStart(HWND dialog, WPARAM wParam, LPARAM* lParamSlot) {
     int height = rect.bottom - rect.top;
     MoveWindow(dialog, (g_setup.screenWidth - width) / 2, (g_setup.screenHeight - height) / 2, width, height,
                FALSE);
+}
+
+INT_PTR AskDialog(const char* name, DLGPROC procedure, const DialogReply& reply) {
+    char offer[kAnswerWordsSize];
+    char answer[kAnswerWordsSize];
+    reply.describeOffer(offer);
+    if (IsUnattendedRun()) {
+        const UnattendedAnswer& row = DialogAnswerRow(name);
+        INT_PTR end = reply.answer(row.rule);
+        reply.describeEnd(end, answer);
+        LogDialog(name, offer, answer, &row);
+        return end;
+    }
+    INT_PTR end = RunDialog(g_setup.appInstance, name, g_setup.mainWindow, procedure, 0);
+    if (IsActionLogOpen()) {
+        reply.describeEnd(end, answer);
+        LogDialog(name, offer, answer, nullptr);
+    }
+    return end;
 }

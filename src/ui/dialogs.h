@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include "ui/box_log.h"
+#include "ui/unattended_answers.h"
+
 // The value passed to EndDialog, or -1 when no dialog could be created.
 INT_PTR RunDialog(HINSTANCE instance, const char* name, HWND owner, DLGPROC procedure, LPARAM param);
 
@@ -25,3 +28,21 @@ struct DialogSteps {
 // runs DialogCommonStart and `steps.start`, WM_COMMAND runs `steps.command`
 // and is handled; any other message is left to the dialog manager.
 INT_PTR RunDialogSteps(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, const DialogSteps& steps);
+
+// What a question's dialog offers and how it is answered, for the action log
+// and for an unattended run, which answers without creating the dialog.
+struct DialogReply {
+    // The text or choice offered, in words (the default button's answer).
+    void (*describeOffer)(char (&words)[kAnswerWordsSize]);
+    // Answers as the dialog procedure would after the choice `rule` makes:
+    // writes the answer where the procedure writes it and returns the end value.
+    INT_PTR (*answer)(UnattendedRule rule);
+    // The answer the dialog ended with (`end`), in words.
+    void (*describeEnd)(INT_PTR end, char (&words)[kAnswerWordsSize]);
+};
+
+// Template `name` run by `procedure`, modal to the main window, through
+// RunDialog; in an unattended run answered as its row of the unattended
+// answers says, without a dialog. The action log gets the template's words,
+// the offer and the answer. Returns the end value.
+INT_PTR AskDialog(const char* name, DLGPROC procedure, const DialogReply& reply);

@@ -12,6 +12,7 @@
 
 #include "common/bounded_text.h"
 #include "common/setup_context.h"
+#include "ui/box_log.h"
 #include "ui/progress_display.h"
 #include "ui/resource_ids.h"
 #include "ui/strings.h"
@@ -57,6 +58,12 @@ int ShowBox(const char* text, UINT captionId, UINT style) {
     char caption[kMessageSize];
     LoadCaption(captionId, caption);
     return ShowMessageBox(g_setup.mainWindow, text, caption, style);
+}
+
+void NoteErrorBox(const char* text, const char* caption) {
+    char reason[kOutcomeReasonSize];
+    text::Format(reason, "error box \"%s\": \"%s\"", caption ? caption : "", text ? text : "");
+    NoteOutcome(g_setup.outcome, kOutcomeFailed, reason);
 }
 
 int AskIgnore(const char* message) {
@@ -152,10 +159,22 @@ int ReportFailure(int reportMode, MessageText message, ...) {
     return reportMode == kReportAskIgnore ? result : 0;
 }
 
+// Every box passes here: an error box makes the run a failed one, whatever
+// its answer; an unattended run answers without showing the box; the action
+// log gets the box and its answer.
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+    if ((style & MB_ICONMASK) == MB_ICONHAND) NoteErrorBox(text, caption);
+    if (IsUnattendedRun()) {
+        const UnattendedAnswer& row = MessageBoxAnswerRow(text);
+        int answer = row.rule == kChooseNo ? IDNO : ProposedButton(style);
+        LogMessageBox(text, caption, style, answer, &row);
+        return answer;
+    }
     wchar_t wideText[kBoxTextUnits + 1];
     wchar_t wideCaption[kBoxCaptionUnits + 1];
     ToBoxText(wideText, kBoxTextUnits + 1, text);
     ToBoxText(wideCaption, kBoxCaptionUnits + 1, caption);
-    return MessageBoxW(owner, wideText, wideCaption, style);
+    int answer = MessageBoxW(owner, wideText, wideCaption, style);
+    LogMessageBox(text, caption, style, answer, nullptr);
+    return answer;
 }

@@ -12,9 +12,10 @@
 #include "ui/strings.h"
 #include "ui/ui_state.h"
 
+const char kProgramVersion[] = "6.00";
+
 namespace {
 
-const char kProgramVersion[] = "6.00";
 const int kAnimationSteps = 10;
 const int kDisplayLimit = kDisplayLineSize - 2;  // 199 characters are shown
 const long kYieldIntervalMs = 250;

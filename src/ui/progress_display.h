@@ -10,6 +10,9 @@
 
 #include <windows.h>
 
+// The program's version, as the title line shows it.
+extern const char kProgramVersion[];
+
 enum DisplayLineMode : int {
     kDisplayProgress = 1,
     kDisplayBoth = 2,

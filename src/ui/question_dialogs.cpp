@@ -34,19 +34,107 @@ const char kBlank = ' ';
 struct NetworkButton {
     int buttonId;
     unsigned short answer;
+    const char* words;  // for the action log
 };
 const NetworkButton kNetworkButtons[] = {
-    {IDC_NETWORK_PRIMARY, kNetworkPrimary},
-    {IDC_NETWORK_SECOND, kNetworkSecondary},
-    {IDC_NETWORK_THIRD, kNetworkTertiary},
-    {IDC_NETWORK_NONE, kNetworkOther},
+    {IDC_NETWORK_PRIMARY, kNetworkPrimary, "the primary network"},
+    {IDC_NETWORK_SECOND, kNetworkSecondary, "the second network"},
+    {IDC_NETWORK_THIRD, kNetworkTertiary, "the third network"},
+    {IDC_NETWORK_NONE, kNetworkOther, "none of them (the USERNAME variable)"},
 };
 
+const char kAbortWords[] = "Abort";
+const char kNoDialogWords[] = "none: the dialog could not be created";
+const char* const kYesNoWords[] = {"Yes", "No"};  // by end value
 
-INT_PTR RunQuestion(const char* name, DLGPROC procedure, const QuestionState& question) {
+// The words of a question's end: `answered` for OK or Yes, else Abort or none.
+void DescribeQuestionEnd(INT_PTR end, const char* answered, char (&words)[kAnswerWordsSize]) {
+    if (end == kQuestionAnswered) {
+        text::Copy(words, answered);
+    } else {
+        text::Copy(words, end == kQuestionAborted ? kAbortWords : kNoDialogWords);
+    }
+}
+
+// Text, path and language questions: the field (or list) shows the text
+// offered, and OK answers with it.
+void DescribeTextOffer(char (&words)[kAnswerWordsSize]) {
+    text::Format(words, "\"%s\"", g_ui.question.defaultText ? g_ui.question.defaultText : "");
+}
+
+INT_PTR AnswerText(UnattendedRule) {
+    const QuestionState& question = g_ui.question;
+    if (question.answer != question.defaultText) {
+        text::CopyInto(question.answer, static_cast<std::size_t>(question.answerSize), question.defaultText);
+    }
+    return kQuestionAnswered;
+}
+
+void DescribeTextEnd(INT_PTR end, char (&words)[kAnswerWordsSize]) {
+    char answered[kAnswerWordsSize];
+    text::Format(answered, "OK \"%s\"", g_ui.question.answer ? g_ui.question.answer : "");
+    DescribeQuestionEnd(end, answered, words);
+}
+
+const char* NetworkWords(unsigned short choice) {
+    for (const NetworkButton& button : kNetworkButtons) {
+        if (button.answer == choice) return button.words;
+    }
+    return "no button (a network code of its own)";
+}
+
+void DescribeNetworkOffer(char (&words)[kAnswerWordsSize]) {
+    text::Copy(words, NetworkWords(g_ui.question.networkChoice));
+}
+
+INT_PTR AnswerNetwork(UnattendedRule) {
+    if (g_ui.question.networkAnswer) *g_ui.question.networkAnswer = g_ui.question.networkChoice;
+    return kQuestionAnswered;
+}
+
+void DescribeNetworkEnd(INT_PTR end, char (&words)[kAnswerWordsSize]) {
+    char answered[kAnswerWordsSize];
+    text::Format(answered, "OK %s", NetworkWords(g_ui.question.networkChoice));
+    DescribeQuestionEnd(end, answered, words);
+}
+
+void DescribeYesNoOffer(char (&words)[kAnswerWordsSize]) {
+    text::Copy(words, kYesNoWords[g_ui.question.defaultYes ? kQuestionAnswered : kQuestionNo]);
+}
+
+// The replace question's lines, then its default button.
+void DescribeReplaceOffer(char (&words)[kAnswerWordsSize]) {
+    words[0] = '\0';
+    const char* const* lines = g_ui.question.lines;
+    for (int i = 0; lines && i < kReplaceLineCount && lines[i]; ++i) {
+        text::Append(words, i ? " / \"" : "\"");
+        text::Append(words, lines[i]);
+        text::Append(words, "\"");
+    }
+    text::Append(words, ", proposed ");
+    text::Append(words, kYesNoWords[g_ui.question.defaultYes ? kQuestionAnswered : kQuestionNo]);
+}
+
+INT_PTR AnswerYesNo(UnattendedRule) { return g_ui.question.defaultYes ? kQuestionAnswered : kQuestionNo; }
+
+void DescribeYesNoEnd(INT_PTR end, char (&words)[kAnswerWordsSize]) {
+    if (end == kQuestionNo) {
+        text::Copy(words, kYesNoWords[kQuestionNo]);
+    } else {
+        DescribeQuestionEnd(end, kYesNoWords[kQuestionAnswered], words);
+    }
+}
+
+const DialogReply kTextReply = {DescribeTextOffer, AnswerText, DescribeTextEnd};
+const DialogReply kNetworkReply = {DescribeNetworkOffer, AnswerNetwork, DescribeNetworkEnd};
+const DialogReply kYesNoReply = {DescribeYesNoOffer, AnswerYesNo, DescribeYesNoEnd};
+const DialogReply kReplaceReply = {DescribeReplaceOffer, AnswerYesNo, DescribeYesNoEnd};
+
+// A quiet run shows its main window before a question a person answers.
+INT_PTR RunQuestion(const char* name, DLGPROC procedure, const QuestionState& question, const DialogReply& reply) {
     g_ui.question = question;
-    if (g_setup.quietSwitch) ShowMainWindow(SW_SHOW);
-    INT_PTR end = RunDialog(g_setup.appInstance, name, g_setup.mainWindow, procedure, 0);
+    if (g_setup.quietSwitch && !IsUnattendedRun()) ShowMainWindow(SW_SHOW);
+    INT_PTR end = AskDialog(name, procedure, reply);
     g_ui.question = QuestionState();
     return end;
 }
@@ -61,7 +149,7 @@ int AskForText(const char* name, DLGPROC procedure, const char* defaultText, cha
     question.defaultText = defaultText;
     question.answer = answer;
     question.answerSize = size;
-    return Answered(RunQuestion(name, procedure, question));
+    return Answered(RunQuestion(name, procedure, question, kTextReply));
 }
 
 // The result of a yes/no question; `answer` is 1 only for Yes.
@@ -76,6 +164,15 @@ void RemoveTrailingBlanks(char* text) {
     while (length > 0 && text[length - 1] == kBlank) text[--length] = '\0';
 }
 
+// A confirmed Abort stops the run without an error (result 1602).
+void NoteAbort(HWND dialog) {
+    char line[kMessageSize];
+    GetDialogText(dialog, IDC_TEXT_LINE1, line, kMessageSize);
+    char reason[kOutcomeReasonSize];
+    text::Format(reason, "Abort in the question \"%s\"", line);
+    NoteOutcome(g_setup.outcome, kOutcomeCancelled, reason);
+}
+
 // Escape, the close box and Abort: the user confirms, or the dialog stays.
 // Returns 1 when `id` was one of them.
 int ConfirmAbort(HWND dialog, int id) {
@@ -83,6 +180,7 @@ int ConfirmAbort(HWND dialog, int id) {
     char question[kMessageSize];
     LoadLocalString(g_setup.appInstance, IDS_ABORT_INSTALLATION, question);
     if (ShowMessageBox(nullptr, question, kProductCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+        NoteAbort(dialog);
         EndDialog(dialog, kQuestionAborted);
     }
     return 1;
@@ -244,20 +342,20 @@ int AskNetwork(unsigned short choice, unsigned short& answer, const char* primar
     question.networkNames[1] = secondName;
     question.networkNames[2] = thirdName;
     const char* name = !text::IsEmpty(thirdName) || choice == kNetworkTertiary ? IDD_NETWORK3_BOX : IDD_NETWORK_BOX;
-    return Answered(RunQuestion(name, NetworkDlgBox, question));
+    return Answered(RunQuestion(name, NetworkDlgBox, question, kNetworkReply));
 }
 
 int AskYesNo(const char* name, int defaultYes, int& answer) {
     QuestionState question = {};
     question.defaultYes = defaultYes;
-    return YesNoAnswered(RunQuestion(name, BoolDlgBox, question), answer);
+    return YesNoAnswered(RunQuestion(name, BoolDlgBox, question, kYesNoReply), answer);
 }
 
 int AskReplace(const char* const* lines, int defaultYes, int& answer) {
     QuestionState question = {};
     question.defaultYes = defaultYes;
     question.lines = lines;
-    return YesNoAnswered(RunQuestion(IDD_REPLACE_BOX, ReplaceDlgBox, question), answer);
+    return YesNoAnswered(RunQuestion(IDD_REPLACE_BOX, ReplaceDlgBox, question, kReplaceReply), answer);
 }
 
 INT_PTR CALLBACK PathDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

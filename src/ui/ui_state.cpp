@@ -8,4 +8,5 @@ void ResetUiRunState() {
     g_ui.question = QuestionState();
     ToWide(nullptr);  // releases the wide-text scratch
     g_ui.yieldClock = {1, 0, 0, 0};
+    g_ui.lastBoxText[0] = '\0';
 }

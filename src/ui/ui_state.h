@@ -1,7 +1,7 @@
 // What the user-interface code keeps from one call to the next during a run:
 // the start record of the dialog being created, the parameters of the open
-// question, the UTF-16 scratch of ToWide and the clock of the yield. One
-// record, one reset.
+// question, the UTF-16 scratch of ToWide, the clock of the yield and the
+// words of the last box shown. One record, one reset.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 
 enum : int {
     kNamedNetworks = 3,  // network buttons that carry a network's name
+    kLastBoxTextSize = 600,  // the last box's caption and text, quoted
 };
 
 // The parameters of the question being asked (ui/question_dialogs.cpp),
@@ -43,6 +44,7 @@ struct UiRunState {
     QuestionState question = {};
     WideText wideText;                                // ToWide's result, valid until its next call
     YieldClock yieldClock = {1, 0, 0, 0};
+    char lastBoxText[kLastBoxTextSize] = {};          // the last box's words (ui/box_log.cpp)
 };
 
 extern UiRunState g_ui;

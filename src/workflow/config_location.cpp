@@ -11,6 +11,7 @@
 #include "files/directories.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
+#include "ui/unattended_answers.h"
 
 namespace {
 
@@ -46,7 +47,9 @@ int LocateConfigFile(int create) {
         found = kNamedByUser;
         text::Copy(g_setup.configDirectory, g_directories.windows);
         if (!AskConfigDirectory(g_setup.configDirectory, kConfigFileExists)) return 0;
-        if (!HoldsConfigFile(kReportError)) g_setup.configDirectory[0] = '\0';
+        if (HoldsConfigFile(kReportError)) break;
+        g_setup.configDirectory[0] = '\0';
+        if (GiveUpRepeatedQuestion()) return 0;  // the same directory would be offered again
     }
     LogAction(kLogIni, "using %s%s (%s)", g_setup.configDirectory, kConfigFileName, found);
     ShowProgress(IDS_USING_CONFIG_FILE, g_setup.configDirectory, kConfigFileName);

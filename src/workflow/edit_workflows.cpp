@@ -19,6 +19,7 @@
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
+#include "ui/unattended_answers.h"
 #include "workflow/config_location.h"
 #include "workflow/notebook_config.h"
 #include "workflow/program_files.h"
@@ -58,21 +59,25 @@ int ReinstallPrograms(ClientSettings& settings) {
 }
 
 // The log area question, asked again until the directory exists (it is
-// created when missing) and takes a file.
+// created when missing) and takes a file; an unattended run would offer the
+// same directory again, and stops.
 int AskUsableLogArea(ClientSettings& settings) {
-    do {
+    for (;;) {
         if (!AskLogArea(settings.logArea)) return 0;
-    } while (!CheckDirectory(settings.logArea, kCreateDirectory, nullptr, kWriteTestFile, kReportError));
-    return 1;
+        if (CheckDirectory(settings.logArea, kCreateDirectory, nullptr, kWriteTestFile, kReportError)) return 1;
+        if (GiveUpRepeatedQuestion()) return 0;
+    }
 }
 
 // The program directory question, asked again until the directory exists
-// (created when missing) and takes a file, or the user ignores the failure.
+// (created when missing) and takes a file, or the user ignores the failure;
+// an unattended run stops instead of asking again.
 int AskUsableProgramDir(ClientSettings& settings) {
-    do {
+    for (;;) {
         if (!AskDirectory(IDD_PATH_PROG_AREA, settings.programDir, kProposalUpperCase, settings.programDir)) return 0;
-    } while (!CheckDirectory(settings.programDir, kCreateDirectory, nullptr, kWriteTestFile, kReportAskIgnore));
-    return 1;
+        if (CheckDirectory(settings.programDir, kCreateDirectory, nullptr, kWriteTestFile, kReportAskIgnore)) return 1;
+        if (GiveUpRepeatedQuestion()) return 0;
+    }
 }
 
 // A new log area moves the fax printers' spool files: the printers are

@@ -17,6 +17,7 @@
 #include "ui/language_table.h"
 #include "ui/messages.h"
 #include "ui/question_dialogs.h"
+#include "ui/unattended_answers.h"
 #include "workflow/config_location.h"
 #include "workflow/leftover_files.h"
 #include "workflow/notebook_config.h"
@@ -52,9 +53,10 @@ int AskServer(ClientSettings& working, const ClientSettings& notebook, int secon
 }
 
 // The server loop: the fax server's areas, asked (not on the first pass of a
-// quiet run) and tested until they pass or the user goes on; then, for a
-// notebook server, the second network server. Leaves the notebook server's
-// settings in `notebook` and the network server's in `network`.
+// quiet run) and tested until they pass or the user goes on (an unattended
+// run, whose answers would only repeat, stops instead); then, for a notebook
+// server, the second network server. Leaves the notebook server's settings in
+// `notebook` and the network server's in `network`.
 int AskServers(ClientSettings& working, ClientSettings& notebook, ClientSettings& network) {
     int second = 0;
     int firstPass = 1;
@@ -63,7 +65,10 @@ int AskServers(ClientSettings& working, ClientSettings& notebook, ClientSettings
             if (!AskServer(working, notebook, second)) return 0;
         }
         if (second) break;
-        if (!ServerAreasPass(working)) continue;
+        if (!ServerAreasPass(working)) {
+            if (GiveUpRepeatedQuestion()) return 0;
+            continue;
+        }
         if (firstPass && (IsNotebookServer(working) || g_setup.netBaseDirSwitch)) {
             int answer = 0;
             AskConnectToServer(&answer);

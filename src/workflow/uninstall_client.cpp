@@ -37,12 +37,15 @@ const char* const kClientDirectoryFiles[] = {"QSPOOL.EXE", "TELMORA.EXE", "TELMO
 const char kLibrary16[] = "QVINTL.DLL";
 const char kLibrary32[] = "QVINTL32.DLL";
 
-// "Are you sure...?" with OK and Cancel; a quiet run is taken as sure.
+// "Are you sure...?" with OK and Cancel; a quiet run is taken as sure. Cancel
+// stops the run without an error (result 1602).
 int ConfirmUninstall() {
     char question[kMessageSize];
     LoadLocalString(g_setup.appInstance, IDS_CONFIRM_UNINSTALL, question);
     if (g_setup.quietSwitch) return 1;
-    return ShowMessageBox(g_setup.mainWindow, question, kProductCaption, kConfirmStyle) == IDOK;
+    if (ShowMessageBox(g_setup.mainWindow, question, kProductCaption, kConfirmStyle) == IDOK) return 1;
+    NoteOutcome(g_setup.outcome, kOutcomeCancelled, "the uninstallation was not confirmed");
+    return 0;
 }
 
 // A running client holds its files open: nothing is touched.

@@ -35,39 +35,70 @@ const INT_PTR kRebootEndLeave = 5;
 struct FunctionButton {
     int buttonId;
     SetupFunction function;
+    const char* words;     // the choice, for the action log
+    const char* workflow;  // what it runs, for the run's outcome
 };
 
 const FunctionButton kFunctionButtons[] = {
-    {IDC_FUNCTION_INSTALL, kFunctionInstall},
-    {IDC_FUNCTION_EDIT, kFunctionEditConfig},
-    {IDC_FUNCTION_COPY, kFunctionCopyPrograms},
-    {IDC_FUNCTION_UPDATE, kFunctionUpdatePrograms},
-    {IDC_FUNCTION_UNINSTALL, kFunctionUninstall},
-    {IDC_FUNCTION_QUIT, kFunctionQuit},
+    {IDC_FUNCTION_INSTALL, kFunctionInstall, "Install", "installation"},
+    {IDC_FUNCTION_EDIT, kFunctionEditConfig, "Edit configuration", "configuration editing"},
+    {IDC_FUNCTION_COPY, kFunctionCopyPrograms, "Copy programs", "program copy"},
+    {IDC_FUNCTION_UPDATE, kFunctionUpdatePrograms, "Update programs", "update"},
+    {IDC_FUNCTION_UNINSTALL, kFunctionUninstall, "Uninstall", "uninstallation"},
+    {IDC_FUNCTION_QUIT, kFunctionQuit, "Quit", nullptr},
 };
+
+// The reboot box's buttons: the choice each stands for, the value the box
+// ends with and its words.
+struct RebootButton {
+    RebootChoice choice;
+    int buttonId;
+    INT_PTR end;
+    const char* words;
+};
+const RebootButton kRebootButtons[] = {
+    {kRebootRestart, IDC_REBOOT, kRebootEndRestart, "Reboot"},
+    {kRebootReturnToDos, IDC_RETURN_TO_DOS, kRebootEndReturnToDos, "Return to DOS"},
+    {kRebootLeave, IDC_REBOOT_EXIT, kRebootEndLeave, "Exit"},
+};
+const char kNoBoxWords[] = "none: the dialog could not be created";
 
 void ReadQvtlinit() {
     text::CopyPrefix(g_setup.qvtlinitValue, std::getenv("QVTLINIT"), kQvtlinitCopyLimit);
     if (g_setup.qvtlinitValue[0] != '\0') AddTrailingBackslash(g_setup.qvtlinitValue);
 }
 
+const FunctionButton& FunctionRow(SetupFunction function) {
+    for (const FunctionButton& button : kFunctionButtons) {
+        if (button.function == function) return button;
+    }
+    return kFunctionButtons[0];
+}
+
 // Runs the workflow of `choice`; Quit runs nothing and keeps `lastResult`.
 int RunChoice(SetupFunction choice, int lastResult) {
+    int (*workflow)() = nullptr;
     switch (choice) {
         case kFunctionInstall:
-            return g_workflows.install();
+            workflow = g_workflows.install;
+            break;
         case kFunctionEditConfig:
-            return g_workflows.editConfiguration();
+            workflow = g_workflows.editConfiguration;
+            break;
         case kFunctionCopyPrograms:
-            return g_workflows.copyPrograms();
+            workflow = g_workflows.copyPrograms;
+            break;
         case kFunctionUpdatePrograms:
-            return g_workflows.updatePrograms();
+            workflow = g_workflows.updatePrograms;
+            break;
         case kFunctionUninstall:
             g_setup.uninstallMode = 1;  // stays set for the rest of the run
-            return g_workflows.uninstall();
+            workflow = g_workflows.uninstall;
+            break;
         default:
             return lastResult;
     }
+    return NoteWorkflowEnd(FunctionRow(choice).workflow, workflow());
 }
 
 // The first box offers Install, every later one Quit. A failed workflow puts
@@ -94,6 +125,22 @@ void RunRebootLoop() {
     }
 }
 
+// Any other choice is Exit.
+const RebootButton& RebootRow(RebootChoice choice) {
+    for (const RebootButton& button : kRebootButtons) {
+        if (button.choice == choice) return button;
+    }
+    return kRebootButtons[kRebootLeave - 1];
+}
+
+// The button whose value the box ended with; null for none (-1, no box).
+const RebootButton* RebootButtonEndingWith(INT_PTR end) {
+    for (const RebootButton& button : kRebootButtons) {
+        if (button.end == end) return &button;
+    }
+    return nullptr;
+}
+
 void CheckFunctionButtons(HWND dialog, SetupFunction current) {
     for (const FunctionButton& button : kFunctionButtons) {
         SendDlgItemMessageA(dialog, button.buttonId, BM_SETCHECK,
@@ -111,15 +158,13 @@ int FunctionForButton(int buttonId, SetupFunction* function) {
     return 0;
 }
 
-void EndFunctionBox(HWND dialog, SetupFunction answer) {
+void EndFunctionBoxAnswer(SetupFunction answer) {
     if (g_driver.functionAnswer) *g_driver.functionAnswer = answer;
-    EndDialog(dialog, 0);
 }
 
-int RebootDefaultButton(RebootChoice choice) {
-    if (choice == kRebootRestart) return IDC_REBOOT;
-    if (choice == kRebootReturnToDos) return IDC_RETURN_TO_DOS;
-    return IDC_REBOOT_EXIT;
+void EndFunctionBox(HWND dialog, SetupFunction answer) {
+    EndFunctionBoxAnswer(answer);
+    EndDialog(dialog, 0);
 }
 
 BOOL StartFunctionBox(HWND dialog) {
@@ -143,7 +188,7 @@ void FunctionCommand(HWND dialog, int id) {
 
 // The proposed choice as the default button, with the focus on it.
 BOOL StartRebootBox(HWND dialog) {
-    int defaultButton = RebootDefaultButton(g_driver.rebootDefault);
+    int defaultButton = RebootRow(g_driver.rebootDefault).buttonId;
     SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultButton), 0);
     SetFocus(GetDlgItem(dialog, defaultButton));
     return FALSE;
@@ -166,6 +211,40 @@ void RebootCommand(HWND dialog, int id) {
     }
 }
 
+void DescribeFunctionOffer(char (&words)[kAnswerWordsSize]) {
+    text::Copy(words, FunctionRow(g_driver.functionChoice).words);
+}
+
+// The function box answered unattended: the proposed function, but Quit
+// once the update of /U has run (every later box proposes Quit itself).
+INT_PTR AnswerFunction(UnattendedRule rule) {
+    int workflowRan = g_setup.updateSwitch;
+    EndFunctionBoxAnswer(rule == kChooseQuitAfterWork && workflowRan ? kFunctionQuit : g_driver.functionChoice);
+    return 0;
+}
+
+void DescribeFunctionEnd(INT_PTR end, char (&words)[kAnswerWordsSize]) {
+    const SetupFunction* answer = g_driver.functionAnswer;
+    text::Copy(words, end == -1 || !answer ? kNoBoxWords : FunctionRow(*answer).words);
+}
+
+void DescribeRebootOffer(char (&words)[kAnswerWordsSize]) {
+    text::Copy(words, RebootRow(g_driver.rebootDefault).words);
+}
+
+// The reboot box answered unattended: Exit (see the unattended answers).
+INT_PTR AnswerReboot(UnattendedRule rule) {
+    return rule == kChooseExit ? kRebootEndLeave : RebootRow(g_driver.rebootDefault).end;
+}
+
+void DescribeRebootEnd(INT_PTR end, char (&words)[kAnswerWordsSize]) {
+    const RebootButton* button = RebootButtonEndingWith(end);
+    text::Copy(words, button ? button->words : kNoBoxWords);
+}
+
+const DialogReply kFunctionReply = {DescribeFunctionOffer, AnswerFunction, DescribeFunctionEnd};
+const DialogReply kRebootReply = {DescribeRebootOffer, AnswerReboot, DescribeRebootEnd};
+
 }  // namespace
 
 int RunWorkflowDriver() {
@@ -176,18 +255,32 @@ int RunWorkflowDriver() {
     if (!InitWindowsDirectories()) return 0;
     SetSystemAreaSource(ConfiguredSystemArea);
 
-    if (g_setup.quietInstall) g_workflows.install();
-    if (g_setup.updateSwitch) g_workflows.updatePrograms();
+    if (g_setup.quietInstall) NoteWorkflowEnd(FunctionRow(kFunctionInstall).workflow, g_workflows.install());
+    if (g_setup.updateSwitch) {
+        NoteWorkflowEnd(FunctionRow(kFunctionUpdatePrograms).workflow, g_workflows.updatePrograms());
+    }
     if (!g_setup.quietSwitch && !RunFunctionLoop()) return 0;
 
     if (g_setup.rebootNeeded && !g_setup.quietSwitch && !IsWindowsNT()) RunRebootLoop();
     return 1;
 }
 
+int NoteWorkflowEnd(const char* name, int result) {
+    char reason[kOutcomeReasonSize];
+    if (result) {
+        text::Format(reason, "the %s completed", name);
+        NoteOutcome(g_setup.outcome, kOutcomeCompleted, reason);
+    } else if (!OutcomeExplainsStop(g_setup.outcome)) {
+        text::Format(reason, "the %s stopped", name);
+        NoteOutcome(g_setup.outcome, kOutcomeFailed, reason);
+    }
+    return result;
+}
+
 int AskFunction(SetupFunction& choice) {
     g_driver.functionChoice = choice;
     g_driver.functionAnswer = &choice;
-    INT_PTR result = RunDialog(g_setup.appInstance, IDD_FUNCTION_BOX, g_setup.mainWindow, FunctionDlgBox, 0);
+    INT_PTR result = AskDialog(IDD_FUNCTION_BOX, FunctionDlgBox, kFunctionReply);
     g_driver.functionAnswer = nullptr;
     return result != -1 ? 1 : 0;
 }
@@ -198,15 +291,9 @@ INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int AskReboot(RebootChoice& choice) {
     g_driver.rebootDefault = choice;
-    INT_PTR result = RunDialog(g_setup.appInstance, IDD_REBOOT_BOX, g_setup.mainWindow, RebootDlgBox, 0);
-    if (result == kRebootEndRestart) {
-        choice = kRebootRestart;
-    } else if (result == kRebootEndReturnToDos) {
-        choice = kRebootReturnToDos;
-    } else {
-        choice = kRebootLeave;
-    }
-    return result == kRebootEndRestart || result == kRebootEndReturnToDos || result == kRebootEndLeave ? 1 : 0;
+    const RebootButton* button = RebootButtonEndingWith(AskDialog(IDD_REBOOT_BOX, RebootDlgBox, kRebootReply));
+    choice = button ? button->choice : kRebootLeave;
+    return button ? 1 : 0;
 }
 
 INT_PTR CALLBACK RebootDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

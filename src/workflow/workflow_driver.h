@@ -19,6 +19,11 @@ enum RebootChoice : short {
 };
 
 int RunWorkflowDriver();
+
+// Notes in the run's outcome how the workflow `name` ("installation"...)
+// ended: completed, or, when nothing noted so far explains it, failed.
+// Returns `result`.
+int NoteWorkflowEnd(const char* name, int result);
 int AskFunction(SetupFunction& choice);
 int AskReboot(RebootChoice& choice);
 INT_PTR CALLBACK FunctionDlgBox(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

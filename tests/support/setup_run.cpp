@@ -85,20 +85,41 @@ void ExpectRun(const std::string& arguments, const std::vector<Expectation>& box
     EXPECT_EQ(report.exitCode, 0u) << "STNIN32.EXE " << arguments;
 }
 
+void UseWindows(const char* windows) {
+    if (!windows) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaultsKey);
+        return;
+    }
+    RegSetKeyValueA(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", REG_SZ, windows,
+                    static_cast<DWORD>(std::strlen(windows) + 1));
+}
+
 void RunCases(const std::vector<RunCase>& cases, void (*clean)()) {
     for (const RunCase& c : cases) {
         SCOPED_TRACE(c.name);
         clean();
-        if (c.windows) {
-            RegSetKeyValueA(HKEY_CURRENT_USER, kAppDefaultsKey, "Version", REG_SZ, c.windows,
-                            static_cast<DWORD>(std::strlen(c.windows) + 1));
-        }
+        UseWindows(c.windows);
         c.prepare();
         ExpectRun(c.arguments, c.boxes, c.environment);
-        RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaultsKey);
+        UseWindows(nullptr);
         c.check();
     }
     clean();
+}
+
+namespace {
+ChildProcess* g_client = nullptr;
+}  // namespace
+
+bool StartClient() {
+    CopyFileA("F:\\SYSTEM\\I386\\TELMORA.EXE", "C:\\windows\\TELMORA.EXE", FALSE);
+    g_client = new ChildProcess;
+    return g_client->Start("F:\\SYSTEM\\I386\\TELMORA.EXE", "") && g_client->WaitForWindow("Quen", kSetupTimeoutMs);
+}
+
+void StopClient() {
+    delete g_client;
+    g_client = nullptr;
 }
 
 std::string ProfileValue(const char* section, const char* key) {

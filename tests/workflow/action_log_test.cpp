@@ -14,7 +14,7 @@
 namespace {
 
 const char kConfigFile[] = "C:\\windows\\TELMORA.INI";
-const char kLog[] = "C:\\setup.log";  // C:\ itself is not in the snapshot
+const char kLog[] = "C:\\setup.log";
 const std::string kLogVariable = "TELMORA_SETUP_LOG=";
 // The start, box and result lines belong to the run as a whole and are not looked at here.
 const std::string kEventKeywords = " copy keep delete ini autoexec winini registry printer spooler group ";

@@ -95,21 +95,16 @@ std::string DllCopyFailed(const char* name) {
            "\n\nPossibly it is in use by another application. Close down other applications and try again.\n\n" + kIgnore;
 }
 
-tst::ChildProcess* g_client = nullptr;  // a running client, for the rows that need one
-
 void StartClient() {
     tst::WriteFile(kConfigFile, kShareConfig);
-    CopyFileA("F:\\SYSTEM\\I386\\TELMORA.EXE", kClient, FALSE);
-    g_client = new tst::ChildProcess;
-    ASSERT_TRUE(g_client->Start("F:\\SYSTEM\\I386\\TELMORA.EXE", "") && g_client->WaitForWindow("Quen", tst::kSetupTimeoutMs));
+    ASSERT_TRUE(tst::StartClient());
 }
 
 // While the client runs, update and uninstall stop before they change anything.
 void ExpectNothingChangedAndStopClient() {
     EXPECT_TRUE(FileExists(kClient) && !FileExists(kSpooler)) << "the update copied files";
     EXPECT_EQ(ReadFile(kConfigFile), kShareConfig);
-    delete g_client;
-    g_client = nullptr;
+    tst::StopClient();
 }
 
 const char kMissingArea[] = "Directory F:\\MISSING not found - Ignore error and continue?";

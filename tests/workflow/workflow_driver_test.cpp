@@ -1,7 +1,8 @@
 // The workflow driver in-process, with the workflows replaced by fakes: what
 // no run of the real program shows from outside (the progress line, a
-// logged-off session) and its rules as tables (QVTLINIT, the reboot loop, the
-// version tests). The choices and switches run end to end (end_to_end_test).
+// logged-off session, the unattended answers no rollout reaches) and its rules
+// as tables (QVTLINIT, the reboot loop, the version tests). The choices and
+// switches run end to end (end_to_end_test, rollout_test).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,10 +10,14 @@
 
 #include "common/setup_context.h"
 #include "common/windows_version.h"
+#include "config/server_areas.h"
+#include "files/directories.h"
 #include "support/dialog_driver.h"
 #include "support/fresh_run_state.h"
 #include "support/import_hook.h"
+#include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
+#include "workflow/config_location.h"
 #include "workflow/workflow_driver.h"
 
 namespace {
@@ -102,6 +107,51 @@ TEST_F(WorkflowDriverTest, RebootLoopOnlyOutsideNtAndQuietRuns) {
         EXPECT_EQ(RunWorkflowDriver(), 1);
         EXPECT_EQ(exitWindows.Calls(), c.logoffs);
         EXPECT_TRUE(!c.logoffs || exitWindows.LastArguments() == std::make_tuple(UINT{EWX_LOGOFF}, DWORD{0xFFFFFFFF}));
+    }
+}
+
+// Should an unattended answer bring its question back after all, a person is
+// needed after 5 s: the box then shows, and the dialog driver fails the test.
+DWORD WINAPI NeedAPersonLater(void* done) {
+    if (WaitForSingleObject(done, 5000) == WAIT_TIMEOUT) g_setup.unattended = 0;
+    return 0;
+}
+
+// Nobody answers, no box shows: the reboot box is left with Exit (no log-off),
+// the function box quits after /U's update, a TELMORA.INI found nowhere and a
+// refused device name end the run as failed instead of asking again, and the
+// network server is not connected (its path would be asked next).
+TEST_F(WorkflowDriverTest, UnattendedAnswersNeitherWaitNorLoop) {
+    const struct {
+        const char* what;
+        int (*run)();
+        int result, installs, code;
+    } cases[] = {
+        {"reboot box", [] { return s_setsRebootNeeded = 1, RunWorkflowDriver(); }, 1, 1, 3010},
+        {"function box after /U", [] { return g_setup.updateSwitch = 1, RunWorkflowDriver(); }, 1, 0, 0},
+        {"TELMORA.INI nowhere", [] { return InitWindowsDirectories() ? LocateConfigFile(kLocateFindExisting) : -1; },
+         0, 0, 1603},
+        {"refused device name", [] {
+             char device[kDeviceSize] = "LPT1.";
+             return AskSpoolDevice(device);
+         }, 0, 0, 1603},
+        {"network server", [] { return AskConnectToServer(&s_installResult), s_installResult; }, 0, 0, 0},
+    };
+    tst::FakeWindowsVersion version(tst::kWindows95);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        g_setup.unattended = 1;
+        tst::DialogDriver driver;
+        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE watchdog = CreateThread(nullptr, 0, NeedAPersonLater, done, 0, nullptr);
+        EXPECT_EQ(c.run(), c.result);
+        SetEvent(done);
+        WaitForSingleObject(watchdog, INFINITE);
+        CloseHandle(watchdog), CloseHandle(done);
+        EXPECT_EQ(s_installs, c.installs);
+        EXPECT_EQ(exitWindows_.Calls(), 0);
+        EXPECT_EQ(OutcomeCode(g_setup.outcome, g_setup.rebootNeeded), c.code);
     }
 }
 
