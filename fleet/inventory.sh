@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The test fleet of `make fleet`: N PCs, each with its Windows personality, how
 # it is prepared, what the rollout runs on it and what that must end with.
-# Writes FLEET/plan.tsv (one PC a line, read by scripts/fleet.sh and
-# scripts/fleet-report.sh) and FLEET/inventory.yml (Ansible's inventory for
-# fleet/rollout.yml) from the same rows.
+# Writes FLEET/plan.txt (one PC a line, its fields separated by "|"; read by
+# scripts/fleet.sh and scripts/fleet-report.sh) and FLEET/inventory.yml
+# (Ansible's inventory for fleet/rollout.yml) from the same rows.
 # Usage: inventory.sh N FLEET_DIR RUN_SECONDS
 #
 # The first PCs are prepared to end each other way; the rest alternate two
@@ -18,10 +18,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 # windows | preparation | arguments | expected code | words its log's result line must hold | note
 special=(
-  "win95|running|/Q|1618|running|TELMORA.EXE running on the PC"
+  "win95|running|/Q|1618|the fax client is running|TELMORA.EXE running on the PC"
   "win95|readonly|/Q|1603|Unable to write to directory R:|request area R:\\ a read-only mount of F:\\REQUEST"
   "win95|installed|/Q /X|0||installed before, AUTOEXEC.BAT without our lines"
-  "win95|restart|/Q /X|3010|AUTOEXEC.BAT|installed before, AUTOEXEC.BAT with SET QVTLINIT"
+  "win95|restart|/Q /X|3010|AUTOEXEC.BAT was changed|installed before, AUTOEXEC.BAT with SET QVTLINIT"
 )
 plain_win95="win95|plain|/Q|0||"
 plain_nt40="nt40|plain|/Q|1603|Unable to install Telmora Multisend Printer|NT 4.0: Wine refuses the Multisend printer (87)"
@@ -40,11 +40,11 @@ row() {
     "$fleet" "$(cd "$here/../scripts" && pwd)/fleet-pc.sh" "$seconds"
   printf '  hosts:\n'
 } >"$fleet/inventory.yml"
-: >"$fleet/plan.tsv"
+: >"$fleet/plan.txt"
 for ((i = 1; i <= n; i++)); do
   name=$(printf 'PC%03d' "$i")
   IFS='|' read -r windows preparation arguments code words note <<<"$(row "$i")"
-  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$windows" "$preparation" "$arguments" "$code" "$words" "$note" >>"$fleet/plan.tsv"
+  printf '%s|%s|%s|%s|%s|%s|%s\n' "$name" "$windows" "$preparation" "$arguments" "$code" "$words" "$note" >>"$fleet/plan.txt"
   # The arguments as a YAML list: "/Q /X" -> ["/Q", "/X"].
   printf '    %s:\n      windows: %s\n      setup_arguments: ["%s"]\n' "$name" "$windows" "${arguments// /\", \"}" >>"$fleet/inventory.yml"
 done

@@ -9,8 +9,9 @@
 #                                          logon (NT 4.0: spooler service started)
 #   fleet-pc.sh run FLEET NAME SECONDS PROGRAM [ARGS...]
 #                                          runs PROGRAM in the PC, in F:\SYSTEM\,
-#                                          with the caller's TELMORA_* variables;
-#                                          stopped after SECONDS (exit 124)
+#                                          with the caller's TELMORA_* variables,
+#                                          and prints its exit code (fleet/run.cmd);
+#                                          stopped after SECONDS: prints 124
 #   fleet-pc.sh start FLEET NAME PROGRAM   starts PROGRAM in the PC and returns
 #                                          once it is among the PC's processes
 #   fleet-pc.sh drive FLEET NAME LETTER DIR   maps DIR as another drive
@@ -77,19 +78,20 @@ up() {
 }
 
 run() {
-  local seconds=${1:?$usage} status
+  local seconds=${1:?$usage} status runner
   shift
-  # Wine takes the Unix working directory for F:\SYSTEM\, the deepest drive holding it.
-  (cd "$fleet/share/SYSTEM" &&
-     wine_in "$build" "${pc_environment[@]}" -- timeout --kill-after=5 "$seconds" wine "$@" </dev/null) \
-    >"$own/stdout" 2>"$own/stderr"
+  runner=$(cd "$here/../fleet" && pwd)/run.cmd
+  wine_in "$build" "${pc_environment[@]}" -- timeout --kill-after=5 "$seconds" \
+    wine cmd /c "Z:${runner//\//\\}" "$@" </dev/null >"$own/stdout" 2>"$own/stderr"
   status=$?
   if [ $status -eq 124 ] || [ $status -eq 137 ]; then
     wine_pc wineserver -k >/dev/null 2>&1
     echo "fleet-pc: $name: $* did not end within $seconds s and was stopped" >&2
-    return 124
+    echo 124
+    return 0
   fi
-  return $status
+  tail -n 1 "$own/stdout" | tr -d '\r' | grep -xE '[0-9]+'
+  return 0
 }
 
 case "$action" in

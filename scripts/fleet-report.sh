@@ -2,7 +2,7 @@
 # The table of a `make fleet` rollout: the PCs by exit code, as win_package
 # judges them, each group with the reason its PCs' logs give on their last
 # line; the per-PC median and slowest run; and every PC whose code or log is
-# not what its preparation expects (FLEET/plan.tsv, fleet/inventory.sh).
+# not what its preparation expects (FLEET/plan.txt, fleet/inventory.sh).
 # Reads FLEET/results/NAME ("code h:mm:ss.micro", written by fleet/rollout.yml;
 # code 124: the run did not end in time and was stopped),
 # FLEET/boot/NAME and the logs in FLEET/share/LOGS.
@@ -14,7 +14,7 @@ fleet=${1:?usage: fleet-report.sh FLEET_DIR}
 
 # One line per PC: name, expected code, expected words, note, boot, code,
 # seconds, the log's last line without its time.
-while IFS=$'\t' read -r name windows preparation arguments code words note; do
+while IFS='|' read -r name windows preparation arguments code words note; do
   boot=$(cat "$fleet/boot/$name" 2>/dev/null || echo "not booted")
   read -r got delta <"$fleet/results/$name" 2>/dev/null || { got=none; delta=0:00:00; }
   last=$(tail -n 1 "$fleet/share/LOGS/$name.LOG" 2>/dev/null | tr -d '\r' |
@@ -22,7 +22,7 @@ while IFS=$'\t' read -r name windows preparation arguments code words note; do
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s %s\n' "$name" "$code" "$words" "$note" "$boot" "$got" \
     "$(awk -F: -v d="$delta" 'BEGIN { split(d, p, ":"); printf "%.2f", p[1] * 3600 + p[2] * 60 + p[3] }')" \
     "${last:-(no log)}" "$windows" "$arguments"
-done <"$fleet/plan.tsv" | awk -F'\t' -v wall="${FLEET_WALL_SECONDS:-?}" -v boot="${FLEET_BOOT_SECONDS:-?}" '
+done <"$fleet/plan.txt" | awk -F'\t' -v wall="${FLEET_WALL_SECONDS:-?}" -v boot="${FLEET_BOOT_SECONDS:-?}" '
 BEGIN { word[0] = "done"; word[3010] = "restart"; word[1602] = "cancelled"; word[1603] = "failed"; word[1618] = "running" }
 function verdict(c) { return c == 0 ? "ok" : c == 3010 ? "ok, reboot_required" : c == 124 ? "hung: stopped" : c == "none" ? "no result" : "failed" }
 function names(list, count,   a, k, s) {

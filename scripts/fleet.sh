@@ -36,6 +36,7 @@ cleanup() {
   local job pc
   # The PCs still booting first, with what they run, so none comes up after this.
   { for job in $(jobs -p); do pkill -TERM -P "$job"; kill "$job"; done; wait; } 2>/dev/null
+  [ -z "${sampler:-}" ] || kill "$sampler" 2>/dev/null
   for pc in "$fleet"/pcs/*; do
     [ -d "$pc" ] || continue
     "$here/fleet-pc.sh" down "$fleet" "$(basename "$pc")" &
@@ -64,7 +65,7 @@ sample_memory() {
 # The share's files other than LOGS\, each with its hash.
 share_hashes() { (cd "$fleet/share" && find . -path ./LOGS -prune -o -type f -print0 | sort -z | xargs -0 sha256sum); }
 
-# Boots one PC and prepares it as plan.tsv says; the outcome in FLEET/boot/NAME.
+# Boots one PC and prepares it as plan.txt says; the outcome in FLEET/boot/NAME.
 prepare() {
   local name=$1 windows=$2 preparation=$3
   "$here/fleet-pc.sh" up "$fleet" "$name" "$windows" || { echo "did not boot" >"$fleet/boot/$name"; return 1; }
@@ -80,7 +81,7 @@ prepare() {
       if [ "$preparation" = restart ]; then printf '@ECHO OFF\r\nSET QVTLINIT=C:\\WINDOWS\r\n'; else printf '@ECHO OFF\r\n'; fi |
         "$here/fleet-pc.sh" file "$fleet" "$name" AUTOEXEC.BAT
       # Installed before by a plain quiet run (no box on Windows 95).
-      env -u TELMORA_SETUP_LOG -u TELMORA_SETUP_UNATTENDED "$here/fleet-pc.sh" run "$fleet" "$name" "$seconds" 'F:\SYSTEM\STNINST.EXE' /Q ||
+      [ "$(env -u TELMORA_SETUP_LOG -u TELMORA_SETUP_UNATTENDED "$here/fleet-pc.sh" run "$fleet" "$name" "$seconds" 'F:\SYSTEM\STNINST.EXE' /Q)" = 0 ] ||
         { echo "the installation before failed" >"$fleet/boot/$name"; return 1; } ;;
   esac
   echo ok >"$fleet/boot/$name"
@@ -91,6 +92,8 @@ baseline=$(memory_in_use)
 cleanup
 "$here/testbed.sh" up "$fleet" || exit 2
 sample_memory &
+sampler=$!
+disown
 rm -rf "$fleet/share" "$fleet/results" "$fleet/boot" "$fleet/pcs"
 mkdir -p "$fleet/results" "$fleet/boot" "$fleet/pcs"
 cp -a "$build/share" "$fleet/share" && mkdir -p "$fleet/share/LOGS" || exit 2
@@ -103,11 +106,11 @@ mount --bind "$fleet/share/REQUEST" "$view$readonly_request" && mount -o remount
 
 echo "fleet: booting $n PCs, $boot_jobs at a time (desktop up; NT 4.0 also its spooler service)"
 start_boot=$(date +%s.%N)
-while IFS=$'\t' read -r name windows preparation _; do
+while IFS='|' read -r name windows preparation _; do
   prepare "$name" "$windows" "$preparation" &
-  while [ "$(jobs -rp | wc -l)" -ge $((boot_jobs + 1)) ]; do wait -n; done  # +1: the sampler
-done <"$fleet/plan.tsv"
-while [ "$(jobs -rp | wc -l)" -gt 1 ]; do wait -n; done
+  while [ "$(jobs -rp | wc -l)" -ge "$boot_jobs" ]; do wait -n; done
+done <"$fleet/plan.txt"
+wait
 boot_seconds=$(since "$start_boot")
 echo "fleet: $(grep -lx ok "$fleet"/boot/* | wc -l) of $n PCs up in $boot_seconds s"
 
