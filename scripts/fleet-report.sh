@@ -3,8 +3,8 @@
 # judges them, each group with the reason its PCs' logs give on their last
 # line; the per-PC median and slowest run; and every PC whose code or log is
 # not what its preparation expects (FLEET/plan.txt, fleet/inventory.sh).
-# Reads FLEET/results/NAME ("code h:mm:ss.micro", written by fleet/rollout.yml;
-# code 124: the run did not end in time and was stopped),
+# Reads FLEET/results.txt ("NAME code h:mm:ss.micro" a line, written by
+# fleet/rollout.yml; code 124: the run did not end in time and was stopped),
 # FLEET/boot/NAME and the logs in FLEET/share/LOGS.
 # Usage: fleet-report.sh FLEET_DIR
 # Environment: FLEET_WALL_SECONDS, FLEET_BOOT_SECONDS (printed as given).
@@ -16,7 +16,8 @@ fleet=${1:?usage: fleet-report.sh FLEET_DIR}
 # seconds, the log's last line without its time.
 while IFS='|' read -r name windows preparation arguments code words note; do
   boot=$(cat "$fleet/boot/$name" 2>/dev/null || echo "not booted")
-  read -r got delta <"$fleet/results/$name" 2>/dev/null || { got=none; delta=0:00:00; }
+  read -r got delta < <(awk -v pc="$name" '$1 == pc { print $2, $3 }' "$fleet/results.txt" 2>/dev/null)
+  [ -n "${delta:-}" ] || { got=none; delta=0:00:00; }
   last=$(tail -n 1 "$fleet/share/LOGS/$name.LOG" 2>/dev/null | tr -d '\r' |
          sed -E 's/^[0-9-]+ [0-9:.]+ //')
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s %s\n' "$name" "$code" "$words" "$note" "$boot" "$got" \

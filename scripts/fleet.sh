@@ -94,8 +94,8 @@ cleanup
 sample_memory &
 sampler=$!
 disown
-rm -rf "$fleet/share" "$fleet/results" "$fleet/boot" "$fleet/pcs"
-mkdir -p "$fleet/results" "$fleet/boot" "$fleet/pcs"
+rm -rf "$fleet/share" "$fleet/results.txt" "$fleet/boot" "$fleet/pcs"
+mkdir -p "$fleet/boot" "$fleet/pcs"
 cp -a "$build/share" "$fleet/share" && mkdir -p "$fleet/share/LOGS" || exit 2
 share_hashes >"$fleet/share-before"
 "$here/../fleet/inventory.sh" "$n" "$fleet" "$seconds" || exit 2
@@ -115,8 +115,10 @@ boot_seconds=$(since "$start_boot")
 echo "fleet: $(grep -lx ok "$fleet"/boot/* | wc -l) of $n PCs up in $boot_seconds s"
 
 start_run=$(date +%s.%N)
-# Ansible shows the PCs that failed as they fail, then its recap.
+# Ansible shows the PCs that failed as they fail, then its recap and the
+# time each task took.
 ANSIBLE_LOCALHOST_WARNING=false ANSIBLE_RETRY_FILES_ENABLED=false ANSIBLE_NOCOLOR=1 \
+  ANSIBLE_CALLBACKS_ENABLED=ansible.posix.profile_tasks \
   ANSIBLE_DISPLAY_OK_HOSTS=false ANSIBLE_DISPLAY_SKIPPED_HOSTS=false \
   ansible-playbook -i "$fleet/inventory.yml" --forks "$n" "$here/../fleet/rollout.yml"
 run_seconds=$(since "$start_run")
