@@ -14,12 +14,13 @@ NATIVE_BUILD := $(BUILD)/native
 CHECK_FUZZ_SECONDS ?= 10
 FUZZ_SECONDS ?= 300
 PERSONALITY ?= win95
+N ?= 20
 
 # The build tree that runs here (read after `deps` has decided).
 RUN_BUILD = $(if $(filter root,$(shell scripts/root32.sh mode)),$(BUILD32),$(BUILD64))
 CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=Release -DTELMORA_BUILD_TESTS=ON
 
-.PHONY: all deps deps64 build build64 build32 layers test test64 native-check fuzz bench demo demo-lifecycle screenshots clean
+.PHONY: all deps deps64 build build64 build32 layers test test64 native-check fuzz bench demo demo-lifecycle screenshots fleet clean
 
 all: build
 
@@ -85,6 +86,12 @@ demo-lifecycle: build
 # Every dialog template and the main window, in English and German, as PNG files.
 screenshots: build
 	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/screenshots.sh $(RUN_BUILD)
+
+# A rollout through Ansible (installed when missing) to N Wine PCs at once
+# from one demo share, Windows 95 and NT 4.0, some prepared to fail each way;
+# Ansible's recap, the results by exit code, the times; checks deploy/.
+fleet: build
+	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/fleet.sh $(RUN_BUILD) $(N)
 
 clean:
 	rm -rf $(BUILD)

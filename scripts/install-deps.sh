@@ -6,6 +6,8 @@
 #   install-deps.sh wine64   the host's 64-bit Wine with its fonts, for the
 #                            x86_64 build (make test64, or a machine that runs
 #                            no 32-bit programs)
+#   install-deps.sh fleet    Ansible (with the ansible.windows collection), for
+#                            make fleet
 # Never `dpkg --add-architecture i386` here: 32-bit Wine lives in its own root.
 set -euo pipefail
 
@@ -23,7 +25,8 @@ case "${1:-}" in
     )
     ;;
   wine64) packages=(wine wine64 fonts-wine) ;;
-  *) echo "usage: install-deps.sh [wine64]" >&2; exit 2 ;;
+  fleet) packages=(ansible) ;;
+  *) echo "usage: install-deps.sh [wine64|fleet]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -2,7 +2,8 @@
 # Pictures of the main window and of every dialog template, in English and in
 # German (with the QVIGER32.DLL fixture started as QVINTL32.DLL), as PNG files:
 # BUILD/screenshots/en/*.png and BUILD/screenshots/de/*.png, 32 each.
-# Usage: scripts/screenshots.sh BUILD (a built x86_64 build directory).
+# Usage: scripts/screenshots.sh BUILD (a built build directory: the one that
+# runs here, build/i686 or, where no 32-bit program runs, build/x86_64).
 # The pictures are taken under Xvfb in a test bed of their own
 # (BUILD/screenshots-testbed), so a ctest run in the same build is not disturbed.
 set -euo pipefail

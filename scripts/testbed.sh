@@ -27,7 +27,9 @@ free_display() {
 start_display() {
   local n pid i
   n=$(free_display)
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  # Room for the many X connections of a fleet of Wine PCs (make fleet): each
+  # desktop and program holds a few, and 256 are too few for 100 PCs.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -maxclients 2048 >"$dir/xvfb.log" 2>&1 &
   pid=$!
   for i in $(seq 1 100); do
     [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -63,8 +65,9 @@ boot_template() {
   fi
   rm -rf "$template"
   mkdir -p "$template/prefix" "$template/home"
-  local env=(WINEPREFIX="$template/prefix" HOME="$template/home" WINEDEBUG=-all
-             WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" DISPLAY="$(cat "$dir/display")")
+  local pc_environment
+  WINEDEBUG=-all pc_env "$template" "$(cat "$dir/display")"
+  local env=("${pc_environment[@]}")
   wine_in "$build" "${env[@]}" -- wineboot -i >"$dir/wineboot.log" 2>&1
   wine_in "$build" "${env[@]}" -- wineserver -w
   local user d p

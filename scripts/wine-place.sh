@@ -8,6 +8,10 @@
 #                                          (plus PATH), where BUILD's Wine runs
 #   wine_version BUILD                     "8.0", say
 #   remove_run RUN                         a test bed run directory, its mounts first
+#   wine_view BUILD                        where the host sees the paths BUILD's
+#                                          Wine sees: the root's directory, or ""
+#   pc_env DIR DISPLAY                     sets pc_environment: the variables of a
+#                                          Wine PC whose prefix and home lie in DIR
 
 wine_place_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -44,6 +48,19 @@ wine_in() {
 remove_run() {
   awk -v r="$1/" 'index($2, r) { print $2 }' /proc/mounts | sort -r | while read -r m; do umount -l "$m" 2>/dev/null; done
   rm -rf --one-file-system "$1"
+}
+
+wine_view() {
+  if [ "$(wine_place "$1")" = root ]; then "$wine_place_scripts/root32.sh" root; fi
+}
+
+# The environment of a Wine PC (DIR/prefix, DIR/home) on DISPLAY, plus the
+# variables a caller hands to the program (TELMORA_*, GTEST_*).
+pc_env() {
+  pc_environment=(WINEPREFIX="$1/prefix" HOME="$1/home" WINEDEBUG="${WINEDEBUG:--all}"
+                  WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" DISPLAY="$2")
+  local assignment
+  while IFS= read -r assignment; do pc_environment+=("$assignment"); done < <(env | grep -E "^(TELMORA|GTEST)_" || true)
 }
 
 wine_version() {

@@ -41,14 +41,11 @@ if [ -d "$share" ]; then
   ln -sfn "$run/share" "$run/prefix/dosdevices/f:"
 fi
 
-env=(WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG="${WINEDEBUG:--all}"
-     WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" DISPLAY="$(cat "$testbed/display")")
-# Variables a caller hands to the program (TELMORA_*, GTEST_*).
-while IFS= read -r assignment; do env+=("$assignment"); done < <(env | grep -E "^(TELMORA|GTEST)_" || true)
+pc_env "$run" "$(cat "$testbed/display")"
 
 # Output goes to files first: a window the shell starts may inherit our
 # handles and keep a pipe open after the program ends.
-wine_in "$build" "${env[@]}" -- wine "$program" "$@" >"$run/stdout" 2>"$run/stderr" </dev/null
+wine_in "$build" "${pc_environment[@]}" -- wine "$program" "$@" >"$run/stdout" 2>"$run/stderr" </dev/null
 status=$?
 cat "$run/stdout"
 cat "$run/stderr" >&2
