@@ -19,6 +19,10 @@ N ?= 20
 # The build tree that runs here (read after `deps` has decided).
 RUN_BUILD = $(if $(filter root,$(shell scripts/root32.sh mode)),$(BUILD32),$(BUILD64))
 CONFIGURE = cmake -S . -G Ninja -DCMAKE_BUILD_TYPE=Release -DTELMORA_BUILD_TESTS=ON
+# What runs the program goes through this: with TELMORA_EMULATE=1 on a machine
+# whose kernel runs 32-bit programs, it runs under qemu-user in a namespace of
+# its own, the rest of the machine untouched; otherwise as it is.
+WITHIN = scripts/root32.sh within
 
 .PHONY: all deps deps64 build build64 build32 layers test test64 native-check fuzz bench demo demo-lifecycle screenshots fleet clean
 
@@ -53,7 +57,7 @@ layers:
 
 # Every test of the build that runs here, then the native sanitizer check.
 test: layers build
-	JOBS=$(JOBS) scripts/run-tests.sh $(RUN_BUILD) $(NATIVE_BUILD) $(CHECK_FUZZ_SECONDS)
+	JOBS=$(JOBS) $(WITHIN) scripts/run-tests.sh $(RUN_BUILD) $(NATIVE_BUILD) $(CHECK_FUZZ_SECONDS)
 
 # The x86_64 build's tests under the host's 64-bit Wine: a quick check while
 # working; it does not run the shipped EXE.
@@ -72,20 +76,20 @@ fuzz:
 
 # Speed and memory under Wine, side by side with plain baselines.
 bench: build
-	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/bench.sh $(RUN_BUILD)
+	$(WITHIN) scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/bench.sh $(RUN_BUILD)
 
 # A standard installation from the demo share on a fresh Wine PC that
 # STNIN32.EXE sees as PERSONALITY (win95, nt351 or nt40), and what it changed.
 demo: build
-	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/demo.sh $(RUN_BUILD) $(PERSONALITY)
+	$(WITHIN) scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/demo.sh $(RUN_BUILD) $(PERSONALITY)
 
 # The client's whole life (install, edit, copy, update, uninstall) on such a PC.
 demo-lifecycle: build
-	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/demo.sh $(RUN_BUILD) --lifecycle $(PERSONALITY)
+	$(WITHIN) scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/demo.sh $(RUN_BUILD) --lifecycle $(PERSONALITY)
 
 # Every dialog template and the main window, in English and German, as PNG files.
 screenshots: build
-	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/screenshots.sh $(RUN_BUILD)
+	$(WITHIN) scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/screenshots.sh $(RUN_BUILD)
 
 # A rollout through Ansible (installed when missing) to N Wine PCs at once
 # from one demo share, Windows 95 and NT 4.0, some prepared to fail each way;

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "support/dialog_driver.h"
 #include "support/process_driver.h"
 #include "support/snapshot.h"
 #include "support/temp_directory.h"
@@ -212,7 +213,7 @@ ChildRun RunChild(const std::string& program, const std::string& arguments, bool
         run.peak = std::max(run.peak, bench::PeakWorkingSet(process));
         HWND box = bench::FindVisibleWindow(id, "#32770");
         if (box && GetDlgItem(box, kMessageTextId)) {
-            if (run.failure.empty()) run.failure = "it showed a box: " + child.DialogText(box);
+            if (run.failure.empty()) run.failure = "it showed a box: " + tst::BoxText(box);
             child.Press(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
         }
         return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;

@@ -13,13 +13,20 @@
 #   root32.sh exec [NAME=value...] CMD ARGS...
 #                        run CMD inside the root with only that environment, in
 #                        the caller's directory when the root shows it
+#   root32.sh within CMD ARGS...
+#                        run CMD as asked: with TELMORA_EMULATE=1 on a kernel
+#                        that runs 32-bit programs, under emulation in a
+#                        namespace of its own (below); otherwise as it is
 #
 # The decision, from `arch-test`: a kernel that runs 32-bit programs runs the
 # root natively; one that does not gets qemu-user 10 (Debian's
 # bookworm-backports, only unpacked) registered with binfmt_misc, and then
 # runs the root under emulation. Only where neither works does the x86_64
 # build run, and every caller says so. The decision and what it found are
-# kept in $TELMORA_STATE/platform.
+# kept in $TELMORA_STATE/platform, for the whole machine; how the root's
+# programs run is told by running one of them (describe), so a run in a
+# namespace of its own, or under a qemu someone registered for the whole
+# machine, is named as it is.
 set -euo pipefail
 
 state=${TELMORA_STATE:-/var/lib/telmora}
@@ -33,6 +40,7 @@ binfmt=/proc/sys/fs/binfmt_misc
 qemu_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 qemu_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 qemu_min_major=10
+self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 
 say() { echo "root32: $*" >&2; }
 
@@ -108,13 +116,24 @@ register_qemu() {
   printf '%s' ":qemu-i386:M::$qemu_magic:$qemu_mask:$bin:F" | as_root tee "$binfmt/register" >/dev/null
 }
 
+# Whether the kernel itself runs 32-bit programs: asked in a user namespace
+# whose own, empty binfmt_misc instance (Linux 6.7 and later) sends them to no
+# emulator, else (older kernels, no user namespaces) as this machine runs them.
+kernel_runs_i386() {
+  unshare --user --map-root-user --mount sh -c "mount -t binfmt_misc binfmt_misc $binfmt 2>/dev/null; arch-test -n i386" \
+    >/dev/null 2>&1 || arch-test -n i386 >/dev/null 2>&1
+}
+
 # How this machine runs 32-bit programs: "native", "emulated VERSION", or
-# "none: REASON".
+# "none: REASON". A qemu registered for the whole machine on a kernel that
+# needs none is left as it is (it may serve others); the runs then name it.
 decide_32bit() {
   host_package arch-test
-  # TELMORA_EMULATE=1 takes the emulated path even where the kernel could run
-  # the root natively, to try that path on such a machine.
-  if [ "${TELMORA_EMULATE:-0}" != 1 ] && arch-test -n i386 >/dev/null 2>&1; then echo native; return 0; fi
+  if kernel_runs_i386; then
+    arch-test -n i386 >/dev/null 2>&1 ||
+      say "this kernel runs 32-bit programs, but a binfmt_misc entry of this machine sends them to an emulator; runs name it"
+    echo native; return 0
+  fi
   local bin
   if ! bin=$(fetch_qemu); then echo "none: this kernel cannot run 32-bit programs and qemu-user 10 could not be fetched"; return 0; fi
   if ! register_qemu "$bin"; then echo "none: this kernel cannot run 32-bit programs and binfmt_misc is not available"; return 0; fi
@@ -188,6 +207,16 @@ ensure() {
   field mode
 }
 
+# How the root's programs run here: "native", "qemu-i386 VERSION", or ""
+# when they do not run. With QEMU_VERSION set, qemu-user prints its version
+# instead of running the program.
+root_runs() {
+  local out
+  out=$(as_root env QEMU_VERSION=1 timeout 60 chroot "$root" /bin/true 2>/dev/null) || return 0
+  if [ -z "$out" ]; then echo native; return 0; fi
+  echo "$out" | sed -n '1s/^qemu-i386 version \([0-9.]*\).*/qemu-i386 \1/p'
+}
+
 # The phrase for a run in PLACE (root or host; by default where this machine
 # runs the program): which build, under which Wine, and how.
 describe() {
@@ -195,10 +224,10 @@ describe() {
   mode=$(field mode)
   [ -n "$place" ] || place=$([ "$mode" = root ] && echo root || echo host)
   if [ "$place" = root ]; then
-    how=$(field how)
+    how=$([ -n "$(field how)" ] && root_runs)
     case "$how" in
       native) echo "shipped i686 build under 32-bit Wine $(field wine) (natively: this kernel runs 32-bit programs)" ;;
-      emulated*) echo "shipped i686 build under 32-bit Wine $(field wine) (emulated by qemu-i386 ${how#emulated })" ;;
+      qemu*) echo "shipped i686 build under 32-bit Wine $(field wine) (emulated by $how)" ;;
       *) echo "shipped i686 build, but the 32-bit root is not set up (scripts/root32.sh ensure)" ;;
     esac
     return 0
@@ -231,6 +260,31 @@ run_in_root() {
     LANG=C.UTF-8 "$@"
 }
 
+# TELMORA_EMULATE=1 tries the emulated path where the kernel runs 32-bit
+# programs: CMD runs in a user and mount namespace of its own whose
+# binfmt_misc instance sends every i386 program to qemu-i386, while the rest
+# of the machine keeps running them natively and the shared decision stays.
+# The caller's directory is bound into the root first, out here: a mount
+# inherited into the namespace cannot be replaced inside it.
+within() {
+  if [ "${TELMORA_EMULATE:-0}" != 1 ] || [ "$(field mode)" != root ] || [ "$(root_runs)" != native ]; then exec "$@"; fi
+  local bin
+  bin=$(fetch_qemu) || { say "TELMORA_EMULATE=1, but qemu-user $qemu_min_major could not be fetched"; exit 1; }
+  bind "$PWD"
+  exec unshare --user --map-root-user --mount -- "$self" emulating "$bin" "$@"
+}
+
+emulating() {
+  local bin=$1
+  shift
+  mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null ||
+    { say "TELMORA_EMULATE=1 needs a binfmt_misc instance per user namespace (Linux 6.7 and later)"; exit 1; }
+  register_qemu "$bin"
+  case "$(root_runs)" in qemu*) exec "$@" ;; esac
+  say "qemu-i386 does not run the root's programs in the namespace"
+  exit 1
+}
+
 case "${1:-}" in
   ensure) ensure ;;
   mode) field mode ;;
@@ -238,5 +292,7 @@ case "${1:-}" in
   root) echo "$root" ;;
   bind) bind "${2:?usage: root32.sh bind DIR}" ;;
   exec) shift; run_in_root "$@" ;;
-  *) echo "usage: root32.sh ensure|mode|describe [root|host]|root|bind DIR|exec CMD..." >&2; exit 2 ;;
+  within) shift; within "$@" ;;
+  emulating) shift; emulating "$@" ;;
+  *) echo "usage: root32.sh ensure|mode|describe [root|host]|root|bind DIR|exec CMD...|within CMD..." >&2; exit 2 ;;
 esac

@@ -160,11 +160,11 @@ std::string Answer(HWND box, const Expectation& e) {
         }
     }
     for (const auto& selected : e.selected) problems += SelectEntry(box, selected.first, selected.second);
+    int press = e.press ? e.press : ButtonsOf(box).drawnDefault;  // asked before any command is posted
     for (int id : e.clicked) {
         if (!GetDlgItem(box, id)) problems += "no button " + std::to_string(id) + " to click\n";
         PostCommand(box, id);
     }
-    int press = e.press ? e.press : ButtonsOf(box).drawnDefault;
     PostCommand(box, press ? press : IDOK);
     return problems;
 }
@@ -216,7 +216,7 @@ std::string BoxText(HWND box) {
 std::string CheckAndAnswer(HWND box, const Expectation& expected) {
     if (expected.onShow) expected.onShow(box);
     std::string seen = BoxText(box), problems = Mismatches(box, expected);
-    problems += Answer(box, expected);  // after reading it: the answer closes the box
+    problems += Answer(box, expected);  // last: the answer closes the box
     return problems.empty() ? "" : "expected " + expected.Describe() + "\n  shown \"" + seen + "\"\n" + problems;
 }
 

@@ -53,7 +53,8 @@ Expectation DialogExpect(const char* title, std::vector<std::string> lines);
 std::string BoxText(HWND box);
 
 // Runs onShow, compares the box with `expected` and answers it as told; what
-// differed ("" when all matched). Works on boxes of other processes too.
+// differed ("" when all matched). Works on boxes of other processes too; the
+// box is read only before the answer's first command is posted.
 std::string CheckAndAnswer(HWND box, const Expectation& expected);
 
 // Closes a box nobody expected so that the run can end: Quit in the function

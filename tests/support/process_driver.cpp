@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/dialog_driver.h"
-
 namespace tst {
 namespace {
 
@@ -78,7 +76,7 @@ bool ChildProcess::Start(const std::string& exePath, const std::string& argument
     PROCESS_INFORMATION info = {};
     if (process_ || !CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0],
                                     directory_.empty() ? nullptr : directory_.c_str(), &startup, &info)) {
-        seen_.push_back("CreateProcessA(" + commandLine + ") failed, error " + std::to_string(GetLastError()));
+        startError_ = "CreateProcessA(" + commandLine + ") failed, error " + std::to_string(GetLastError());
         return false;
     }
     CloseHandle(info.hThread);
@@ -93,10 +91,7 @@ HWND ChildProcess::WaitFor(DWORD timeoutMs, Accept accept) {
         Search search{processId_, {}};
         EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
         for (HWND window : search.windows) {
-            if (!accept(window)) continue;
-            std::string text = HasClass(window, "#32770") ? BoxText(window) : "";
-            if (!text.empty() && std::find(seen_.begin(), seen_.end(), text) == seen_.end()) seen_.push_back(text);
-            return window;
+            if (accept(window)) return window;
         }
         if (!Running() || GetTickCount() - start >= timeoutMs) break;
         WaitHandlingSentMessages(process_, kPollMs);
@@ -108,13 +103,11 @@ HWND ChildProcess::WaitForWindow(const char* className, DWORD timeoutMs) {
     return WaitFor(timeoutMs, [className](HWND w) { return HasClass(w, className); });
 }
 
-HWND ChildProcess::WaitForBox(DWORD timeoutMs) {
-    return WaitFor(timeoutMs, [](HWND w) { return HasClass(w, "#32770") && IsWindowVisible(w) && IsWindowEnabled(w); });
-}
-
-std::string ChildProcess::DialogText(HWND box) {
-    std::string text = BoxText(box);
-    return text.substr(text.find(": ") + 2);
+HWND ChildProcess::WaitForBox(DWORD timeoutMs, const std::vector<HWND>& passed) {
+    return WaitFor(timeoutMs, [&passed](HWND w) {
+        return HasClass(w, "#32770") && IsWindowVisible(w) && IsWindowEnabled(w) &&
+               std::find(passed.begin(), passed.end(), w) == passed.end();
+    });
 }
 
 bool ChildProcess::Press(HWND box, int id) {
@@ -134,12 +127,9 @@ void ChildProcess::Kill() {
 std::string ChildProcess::Describe() {
     DWORD code = 0;
     std::string text = "child process " + std::to_string(processId_);
-    if (Running()) WaitForBox(0);
-    if (!process_ || Running()) text += process_ ? " running" : " not started";
-    if (process_ && !Running()) text += " exited with code " + std::to_string((GetExitCodeProcess(process_, &code), code));
-    text += "; boxes seen:";
-    for (const std::string& box : seen_) text += "\n  \"" + box + "\"";
-    return text + (seen_.empty() ? " none" : "");
+    if (!process_) return text + " not started: " + startError_;
+    if (Running()) return text + " running";
+    return text + " exited with code " + std::to_string((GetExitCodeProcess(process_, &code), code));
 }
 
 std::string UnixToWinePath(const char* unixPath) {

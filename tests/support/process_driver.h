@@ -25,18 +25,18 @@ public:
 
     // A top-level window of the child with that class, visible or not.
     HWND WaitForWindow(const char* className, DWORD timeoutMs);
-    // The child's topmost visible and enabled "#32770" window: the box that
-    // waits for an answer. Null on time-out or exit.
-    HWND WaitForBox(DWORD timeoutMs);
+    // The child's topmost visible and enabled "#32770" window, not one of
+    // `passed`: the box that waits for an answer. Finding it sends the child
+    // nothing. Null on time-out or exit.
+    HWND WaitForBox(DWORD timeoutMs, const std::vector<HWND>& passed = {});
 
-    std::string DialogText(HWND box);  // a message box's text
-    bool Press(HWND box, int id);      // posts the button's command
+    bool Press(HWND box, int id);  // posts the button's command
     DWORD ProcessId() const { return processId_; }
 
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
     bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
     void Kill();
-    std::string Describe();  // its state and every box seen while waiting
+    std::string Describe();  // its state
 
 private:
     template <class Accept>
@@ -45,7 +45,7 @@ private:
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     std::string directory_;
-    std::vector<std::string> seen_;
+    std::string startError_;
 };
 
 // "/tmp/x/STNIN32.EXE" -> "Z:\tmp\x\STNIN32.EXE".

@@ -21,19 +21,19 @@ namespace {
 const char kSetupProgram[] = "F:\\SYSTEM\\WIN32\\STNIN32.EXE";
 const char kAppDefaultsKey[] = "Software\\Wine\\AppDefaults\\STNIN32.EXE";
 const int kMaxUnexpectedBoxes = 5;
-const DWORD kSettleMs = 200;
+const DWORD kPollMs = 50;
 
-// The next box to answer. One answered before counts again only when it stays:
-// a question under a box that has just closed is enabled again for a moment
-// before it ends too.
-HWND NextBox(ChildProcess& child, const std::vector<HWND>& answered) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < kSetupTimeoutMs;) {
-        HWND box = child.WaitForBox(kSetupTimeoutMs);
-        if (!box || std::find(answered.begin(), answered.end(), box) == answered.end()) return box;
-        child.WaitForExit(kSettleMs, nullptr);
-        if (child.WaitForBox(0) == box && box != answered.back()) return box;
+// The next box to answer: one no answer was posted to. A box is not touched
+// once answered: it may be closing, and under emulation a message reaching a
+// box that Wine destroys can end the program. An answered box seen gone
+// leaves the list, so its handle may serve a new one.
+HWND NextBox(ChildProcess& child, std::vector<HWND>& answered) {
+    for (DWORD start = GetTickCount();; child.WaitForExit(kPollMs, nullptr)) {
+        answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND w) { return !IsWindow(w); }),
+                       answered.end());
+        HWND box = child.WaitForBox(0, answered);
+        if (box || !child.Running() || GetTickCount() - start >= kSetupTimeoutMs) return box;
     }
-    return nullptr;
 }
 
 }  // namespace
@@ -52,13 +52,15 @@ RunReport RunSetupProgram(const std::string& arguments, const std::vector<Expect
     for (const std::string& entry : X86ChildEnvironment()) all.push_back(entry);
     child.SetDirectory(kSetupDirectory);
     if (!child.Start(kSetupProgram, arguments, all)) return {1, "cannot start STNIN32.EXE " + arguments};
-    std::vector<HWND> answered = {nullptr};
+    std::vector<HWND> answered;
+    std::string shown;  // every box taken, in order
     for (const Expectation& expected : boxes) {
         HWND box = NextBox(child, answered);
         if (!box) {
             report.problems += "expected " + expected.Describe() + ", but none came\n";
             break;
         }
+        shown += "\n  \"" + BoxText(box) + "\"";
         if (observe) observe(box, expected);
         report.problems += CheckAndAnswer(box, expected);
         answered.push_back(box);
@@ -74,7 +76,7 @@ RunReport RunSetupProgram(const std::string& arguments, const std::vector<Expect
         report.problems += "the program did not end\n";
         child.Kill();
     }
-    if (!report.problems.empty()) report.problems += child.Describe() + "\n";
+    if (!report.problems.empty()) report.problems += child.Describe() + "; boxes answered:" + shown + "\n";
     return report;
 }
 

@@ -3,7 +3,9 @@
 // started in F:\SYSTEM\ on an x86 PC (support/x86_pc.h). Its boxes are told in
 // the vocabulary of support/dialog_driver.h: each box that comes is checked
 // against the next expectation and answered; one beyond them fails the run
-// and is closed (CloseBox), so that the program ends.
+// and is closed (CloseBox), so that the program ends. A box once answered is
+// not touched again while it exists: a program that asks again in the same
+// window shows as a box that never came.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +20,9 @@ namespace tst {
 extern const char kSetupDirectory[];    // F:\SYSTEM\ (the program's working directory)
 extern const char kSetupTitle[];        // "Telmora installation"
 extern const char kFunctionQuestion[];  // the function box's first line
-const DWORD kSetupTimeoutMs = 30000;    // for each box and for the end of a run
+// For each box and the end of a run. The longest gap between boxes, the NT
+// Multisend printer's retries, is 13 s natively, 14 s emulated (11 s pauses).
+const DWORD kSetupTimeoutMs = 60000;
 
 // The function box: `choice` clicked, then OK; for IDC_FUNCTION_QUIT, Quit
 // must be what the box offers.
