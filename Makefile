@@ -95,7 +95,7 @@ screenshots: build
 # from one demo share, Windows 95 and NT 4.0, some prepared to fail each way;
 # Ansible's recap, the results by exit code, the times; checks deploy/.
 fleet: build
-	scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/fleet.sh $(RUN_BUILD) $(N)
+	$(WITHIN) scripts/with-closing-line.sh ran $(RUN_BUILD) scripts/fleet.sh $(RUN_BUILD) $(N)
 
 clean:
 	rm -rf $(BUILD)
