@@ -228,12 +228,6 @@ void Create(HKEY root, const std::string& path) {
     RegCloseKey(key);
 }
 
-std::string Profile(const char* section, const char* key) {
-    char value[1024];
-    GetProfileStringA(section, key, "<missing>", value, sizeof value);
-    return value;
-}
-
 class RegistryEntriesTest : public testing::Test {
     void SetUp() override {
         tst::FreshRunState();
@@ -271,7 +265,7 @@ TEST_F(RegistryEntriesTest, LoadLineLosesEveryClientElementAndGainsTheNewOne) {
         SCOPED_TRACE(row.before + " + " + (row.directory ? row.directory : "(none)"));
         ASSERT_TRUE(WriteProfileStringA("windows", "load", row.before.c_str()));
         EXPECT_EQ(1, UpdateLoadList(row.directory));
-        EXPECT_EQ(row.after, Profile("windows", "load"));
+        EXPECT_EQ(row.after, tst::ProfileValue("windows", "load"));
         EXPECT_STREQ("Windows initialisation file (WIN.INI) updated", g_setup.displayProgress);
     }
     // Wine cannot refuse a WIN.INI write (the registry behind it takes every value): refused at the import.
@@ -291,10 +285,10 @@ TEST_F(RegistryEntriesTest, UnregisteringStopsAtTheFirstRefusedDeletion) {
     // A key with a subkey of its own cannot be deleted: the print verb's key stops the removal.
     Create(HKEY_CLASSES_ROOT, ".G3N\\shell\\print\\command\\ddeexec");
     EXPECT_EQ(0, UnregisterExtension("G3N"));
-    EXPECT_EQ("<missing>", Profile("Extensions", "G3N"));
+    EXPECT_EQ("<missing>", tst::ProfileValue("Extensions", "G3N"));
     EXPECT_FALSE(Opens(HKEY_CLASSES_ROOT, ".G3N\\shell\\open"));
     EXPECT_TRUE(Opens(HKEY_CLASSES_ROOT, ".G3N\\shell\\printto\\command"));
-    EXPECT_EQ("C:\\TELMORA\\TELMORA.EXE ^.G3F", Profile("Extensions", "G3F")) << "the others are untouched";
+    EXPECT_EQ("C:\\TELMORA\\TELMORA.EXE ^.G3F", tst::ProfileValue("Extensions", "G3F")) << "the others are untouched";
 }
 
 TEST_F(RegistryEntriesTest, ClientSettingsGoForEveryUserAndTheMakerKeyOnlyWhenEmpty) {

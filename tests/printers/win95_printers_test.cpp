@@ -19,13 +19,6 @@ struct Entry {
     std::string key, value;
 };
 
-std::string Profile(const char* section, const std::string& key, const char* file = nullptr) {
-    char value[256];
-    if (file) GetPrivateProfileStringA(section, key.c_str(), ft::kMissing, value, sizeof value, file);
-    if (!file) GetProfileStringA(section, key.c_str(), ft::kMissing, value, sizeof value);
-    return value;
-}
-
 // Windows 95 with a share of every printer driver file (the drivers of both printers in I386\), the SYSTEM
 // directory a scratch one, and a WIN.INI without entries of the printers, before and after.
 class Win95Printers : public ft::ScratchPc {
@@ -61,7 +54,7 @@ protected:
     }
     int Install(const std::string& logArea = kWindows) { return InstallFaxPrinters(Share().c_str(), logArea.c_str()); }
     void ExpectEntries(const std::vector<Entry>& entries) {
-        for (const Entry& e : entries) EXPECT_EQ(e.value, Profile(e.section, e.key)) << e.section << " " << e.key;
+        for (const Entry& e : entries) EXPECT_EQ(e.value, tst::ProfileValue(e.section, e.key)) << e.section << " " << e.key;
     }
 
     tst::FakeWindowsVersion version_{tst::kWindows95};
@@ -84,11 +77,11 @@ TEST_F(Win95Printers, TheEntriesForALogAreaElsewhere) {
         {"Owner", "ControlDialogEXE", "QVPRNCTL.EXE"}, {"Owner", "DefaultFileName", Programs() + "QVPRINT1.SPL"},
         {"Owner", "FileType", "0"}, {"Owner", "BreakPages", "0"}, {"Owner", "OverwriteIfFileExist", "1"},
         {"FaxBatch", "LibraryName", "QVPRNMRG.DLL"}};
-    for (const Entry& e : settings) EXPECT_EQ(e.value, Profile(e.section, e.key, "QVPRIN.INI")) << e.key;
+    for (const Entry& e : settings) EXPECT_EQ(e.value, tst::ProfileValue(e.section, e.key, "QVPRIN.INI")) << e.key;
     EXPECT_EQ("the system's own", ft::Content(System() + "UNIDRV.DLL"));
     EXPECT_EQ("UNIDRV.HLP", ft::Content(System() + "UNIDRV.HLP"));
-    EXPECT_EQ("+2", Profile("Telmora Printer", "Flags", "WINWORD6.INI"));
-    EXPECT_EQ("+64", Profile("Telmora Multisend Printer", "Flags", "WINWORD6.INI"));
+    EXPECT_EQ("+2", tst::ProfileValue("Telmora Printer", "Flags", "WINWORD6.INI"));
+    EXPECT_EQ("+64", tst::ProfileValue("Telmora Multisend Printer", "Flags", "WINWORD6.INI"));
 }
 
 // A file missing from the share: the copy engine's question, then the printer's, answered Yes (the next file
@@ -112,7 +105,7 @@ TEST_F(Win95Printers, ACopyFailureAsksWhetherToGoOn) {
         driver.Expect(ft::Question(std::string("Unable to install ") + c.label + ".\nFailure copying file '" + c.file +
                                        "'\n", c.answer));
         EXPECT_EQ(c.answer == IDYES ? 1 : 0, Install());
-        EXPECT_EQ(c.devices, Profile("devices", "Telmora Printer"));
+        EXPECT_EQ(c.devices, tst::ProfileValue("devices", "Telmora Printer"));
         ft::PutFile(Share() + c.file, c.file);
     }
 }
@@ -129,7 +122,7 @@ TEST_F(Win95Printers, TheRemovalDeletesOnlyADefaultPrinterOfOurs) {
         WriteProfileStringA("PrinterPorts", "Telmora", "QVTL,TELMORA.SPL,15,45");
         WriteProfileStringA("devices", "Telmora", "QVTL,TELMORA.SPL");
         EXPECT_EQ(1, RemoveFaxPrinters(kWindows));
-        EXPECT_EQ(c.second ? ft::kMissing : c.first, Profile("windows", "device"));
+        EXPECT_EQ(c.second ? ft::kMissing : c.first, tst::ProfileValue("windows", "device"));
         ExpectEntries({{"PrinterPorts", "Telmora", ft::kMissing}, {"devices", "Telmora", ft::kMissing}});
         EXPECT_STREQ("Windows initialisation settings updated", g_setup.displayProgress);
     }

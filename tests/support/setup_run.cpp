@@ -101,12 +101,6 @@ void RunCases(const std::vector<RunCase>& cases, void (*clean)()) {
     clean();
 }
 
-std::string ProfileValue(const char* section, const char* key) {
-    char value[512] = "";
-    GetProfileStringA(section, key, "<missing>", value, sizeof value);
-    return value;
-}
-
 void RemoveWin95PrinterEntries() {
     for (const char* printer : {"Telmora Printer", "Telmora Multisend Printer"}) {
         WriteProfileStringA("devices", printer, nullptr);

@@ -54,9 +54,6 @@ struct RunCase {
 // Runs the cases in order, each after `clean` and under SCOPED_TRACE of its name.
 void RunCases(const std::vector<RunCase>& cases, void (*clean)());
 
-// A WIN.INI value as the program left it; "<missing>" when there is none.
-std::string ProfileValue(const char* section, const char* key);
-
 // Deletes the WIN.INI entries of a Windows 95 installation's fax printers: on
 // Windows NT the removal would find the port and ask to stop the spooler.
 void RemoveWin95PrinterEntries();

@@ -64,4 +64,11 @@ std::string ReadFile(const std::string& path, bool* ok) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string ProfileValue(const char* section, const std::string& key, const char* file) {
+    char value[512] = "";
+    if (file) GetPrivateProfileStringA(section, key.c_str(), "<missing>", value, sizeof value, file);
+    if (!file) GetProfileStringA(section, key.c_str(), "<missing>", value, sizeof value);
+    return value;
+}
+
 }  // namespace tst
