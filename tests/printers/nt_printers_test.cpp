@@ -1,6 +1,7 @@
 // The NT fax printers against Wine's spooler service, spooler and registry, for what the lifecycle cannot
-// show: retries, the faults that end an installation, a reinstallation, a printer that cannot be opened for
-// its removal. Import hooks stand in only where Wine cannot make the fault.
+// show: retries, the faults that end an installation, a reinstallation over the printers with a newer kit on
+// the share, the spooler kept running while they are replaced, a printer that cannot be opened for its
+// removal. Import hooks stand in only where Wine cannot make the fault.
 #include <memory>
 
 #include "common/win_handles.h"
@@ -11,6 +12,7 @@
 #include "printers/printer_state.h"
 #include "printers/spooler_control.h"
 #include "support/import_hook.h"
+#include "workflow/program_files.h"
 
 namespace {
 
@@ -72,7 +74,7 @@ protected:
             DeletePrinterDriverA(nullptr, const_cast<char*>(kX86), const_cast<char*>(driver));
         RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kPortKey, kFaxPortName);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
-        for (const char* file : {"RASDD.DLL", "RASDDUI.DLL", "RASDDUI.HLP", "QVPRNNT.DLL", "imgfaxdr.dll"})
+        for (const char* file : {"RASDD.DLL", "RASDDUI.DLL", "RASDDUI.HLP", "QVPRNNT.DLL", "imgfaxdr.dll", "imgfb3dr.dll"})
             DeleteFileA((drivers_ + file).c_str());
         ScratchPc::TearDown();
     }
@@ -144,6 +146,45 @@ tst::Expectation Outcome(const std::string& printers, const std::string& reason,
     return ft::Question(("Unable to install " + printers + ".\n" + reason + "\n").substr(0, kMessageSize - 1), answer);
 }
 
+const char kSpoolerKept[] = "User requested not to shut down print spooler.\nTo install the Telmora printers, finish "
+                           "printing\nand then run the Workstation Setup program.";
+const char kSpoolerQuestion[] = "Workstation setup is about to stop the print spooler.\nThis may affect current "
+                                "printing.\nClick OK to continue.";
+
+std::string Setting(const char* name) {
+    char value[300] = "";
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
+
+// Installed again over the printers (a copy or an update), the fax printer keeps its settings and takes the
+// share's kit, newer now; replacing them (an installation, a new log area) with the spooler kept running
+// leaves them, and the answer to the question decides. Wine refuses the Multisend printer (87) each time.
+// NT 3.51's kit: Wine keeps NT 4.0's port monitor loaded in this process, so its file could not be replaced.
+TEST_F(NtPrinters, InstalledAgainTheyKeepTheirSettingsAndTakeANewerKit) {
+    if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
+    tst::FakeWindowsVersion nt351(tst::kWindowsNT351);
+    for (const char* file : {"imgfb3dr.dll", "imgfb3ui.dll", "imgfx3pr.dll", "RAS351.DLL", "RAS351UI.DLL", "RAS351UI.HLP"})
+        ft::PutFile(I386() + file, file);
+    g_setup.quietSwitch = 1;
+    tst::DialogDriver driver;
+    for (int run = 0; run < 2; ++run) driver.Expect(Outcome(kMultisendPrinterName, " (87)", IDYES));
+    ASSERT_EQ(1, Install());
+    ft::PutFile(I386() + "imgfb3dr.dll", "newer kit");
+    ASSERT_EQ(1, InstallFaxPrinters(Share().c_str(), Windows().c_str()));
+    EXPECT_EQ("newer kit", ft::Content(drivers_ + "imgfb3dr.dll"));
+    EXPECT_EQ(Programs() + " " + Programs() + "\\faxdll.log", Setting("Output Directory") + " " + Setting("Logfile"));
+    g_setup.quietSwitch = 0;
+    for (int answer : {IDNO, IDYES}) {
+        ResetPrinterRunState();
+        driver.Expect(tst::MessageBoxExpect("Telmora", kSpoolerQuestion, {IDOK, IDCANCEL}).Press(IDCANCEL));
+        driver.Expect(Outcome(std::string(kMultisendPrinterName) + " and " + kFaxPrinterName, kSpoolerKept, answer));
+        EXPECT_EQ(answer == IDYES ? 1 : 0, ReplaceFaxPrinters(Share().c_str(), Windows().c_str(), nullptr));
+        EXPECT_EQ(Programs(), Setting("Output Directory")) << "the fax printer is still there";
+    }
+}
+
 // Each fault with the question that ends the installation; none makes a printer. Wine's service manager never
 // refuses the administrator this test runs as: that refusal is an import hook.
 TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
@@ -156,9 +197,7 @@ TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
         std::vector<tst::Expectation> boxes;
         int result;
     } faults[] = {
-        {"the spooler must keep running", tst::kWindowsNT40, true, false, IDCANCEL,
-         {Outcome(both, "User requested not to shut down print spooler.\nTo install the Telmora printers, finish "
-                        "printing\nand then run the Workstation Setup program.", IDNO)}, 0},
+        {"the spooler must keep running", tst::kWindowsNT40, true, false, IDCANCEL, {Outcome(both, kSpoolerKept, IDNO)}, 0},
         {"the spooler is not running", tst::kWindowsNT40, false, false, 0,
          {Outcome(kMultisendPrinterName, " (1062)", IDNO)}, 0},
         {"no access to the service manager", tst::kWindowsNT40, true, true, 0,
@@ -181,9 +220,9 @@ TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
             f.accessDenied ? reinterpret_cast<void*>(&Refusing<SC_HANDLE, LPCSTR, LPCSTR, DWORD>)
                            : reinterpret_cast<void*>(&OpenSCManagerA));
         tst::DialogDriver driver;
-        if (f.spoolerAnswer) driver.Expect(tst::MessageBoxExpect("Telmora", "Workstation setup is about to stop the "
-            "print spooler.\nThis may affect current printing.\nClick OK to continue.", {IDOK, IDCANCEL})
-                                               .Press(f.spoolerAnswer));
+        if (f.spoolerAnswer) {
+            driver.Expect(tst::MessageBoxExpect("Telmora", kSpoolerQuestion, {IDOK, IDCANCEL}).Press(f.spoolerAnswer));
+        }
         for (const tst::Expectation& box : f.boxes) driver.Expect(box);
         EXPECT_EQ(f.result, Install());
         EXPECT_FALSE(OpenNamed(kFaxPrinterName).IsOpen() || OpenNamed(kMultisendPrinterName).IsOpen());

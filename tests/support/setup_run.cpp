@@ -107,6 +107,7 @@ void RemoveWin95PrinterEntries() {
         WriteProfileStringA("PrinterPorts", printer, nullptr);
     }
     for (const char* port : {"TELMORA.SPL", "c:\\windows\\telmora.spl"}) WriteProfileStringA("ports", port, nullptr);
+    WriteProfileStringA("windows", "device", nullptr);
 }
 
 }  // namespace tst

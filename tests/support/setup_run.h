@@ -54,8 +54,9 @@ struct RunCase {
 // Runs the cases in order, each after `clean` and under SCOPED_TRACE of its name.
 void RunCases(const std::vector<RunCase>& cases, void (*clean)());
 
-// Deletes the WIN.INI entries of a Windows 95 installation's fax printers: on
-// Windows NT the removal would find the port and ask to stop the spooler.
+// Deletes the WIN.INI entries of a Windows 95 installation's fax printers and
+// the default printer: on Windows NT the removal would find the port and ask
+// to stop the spooler.
 void RemoveWin95PrinterEntries();
 
 }  // namespace tst

@@ -52,6 +52,9 @@ const Expectation kQuit = FunctionBox(IDC_FUNCTION_QUIT);
 const Expectation kQuitFirst =
     DialogExpect(kSetupTitle, {tst::kFunctionQuestion}).Checked(IDC_FUNCTION_INSTALL).Click(IDC_FUNCTION_QUIT).Press(IDOK);
 const Expectation kConfirmUninstall = Product("Are you sure you want to uninstall the Telmora client?", {IDOK, IDCANCEL});
+const Expectation kConnect =
+    MessageBoxExpect(kSetupTitle, "Do you want to connect to a network server as well?", {IDYES, IDNO}).Press(IDYES);
+const Expectation kNetworkServer = Question("Where are the Network server's files installed?");
 
 bool KeyExists(const char* path, HKEY root = HKEY_LOCAL_MACHINE) {
     HKEY key = nullptr;
@@ -140,9 +143,8 @@ std::vector<tst::RunCase> Cases() {
         // keep. Declined, the spooler stop leaves both printers out. The edit with
         // the same log area and language copies nothing and touches no printer.
         {"notebook with a network server", "nt40", [] { tst::WriteFile(kNotebookMark, "notebook\r\n"); }, "", {},
-         {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion,
-          MessageBoxExpect(kSetupTitle, "Do you want to connect to a network server as well?", {IDYES, IDNO}).Press(IDYES),
-          Question("Where are the Network server's files installed?").Shows(IDC_PATH_EDIT, "Z:\\").Type(IDC_PATH_EDIT, "n:\\fax"),
+         {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion, kConnect,
+          Expectation(kNetworkServer).Shows(IDC_PATH_EDIT, "Z:\\").Type(IDC_PATH_EDIT, "n:\\fax"),
           Product(kSpoolerPrompt, {IDCANCEL, IDOK}),
           // (cut where the message's 200 characters end)
           Error(std::string("Unable to install Telmora Multisend Printer and Telmora Printer.\nUser requested not to shut "
@@ -176,6 +178,19 @@ std::vector<tst::RunCase> Cases() {
              EXPECT_TRUE(FileExists(std::string(kCopyTarget) + "QSPOOL.EXE"));
              ExpectServers();
          }},
+        // A notebook whose "network" server is its own keeps one workstation section.
+        {"notebook with its own server as the network server", "win95", [] { tst::WriteFile(kNotebookMark, "notebook\r\n"); },
+         "", {}, {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion, kConnect, Expectation(kNetworkServer).Type(IDC_PATH_EDIT, "f:\\"), kQuit},
+         [] { EXPECT_TRUE(Section("WORKSTATION-1").empty() && Holds(Section("WORKSTATION"), "SystemArea: F:\\SYSTEM\r\n")); }},
+        // Copy and update install the printers over the old ones: removing them
+        // would take the default printer (it names the fax printer) with them.
+        {"update keeps the default printer", "win95",
+         [] {
+             tst::WriteFile(kConfigFile, kShareConfig);
+             tst::ExpectRun("/Q", {});
+             WriteProfileStringA("windows", "device", "TELMORA PRINTER,QVTL,LPT1:");
+         },
+         "/Q /U", {}, {}, [] { EXPECT_EQ(tst::ProfileValue("windows", "device"), "Telmora printer,QVPRIN,TELMORA.SPL"); }},
         // /X with /U uninstalls and ends, without the function box and without an
         // update; /Q /X does the same without asking anything. No printer was made
         // on this NT, so their removal asks nothing either.
