@@ -61,17 +61,19 @@ protected:
 };
 
 // A log area elsewhere than the Windows directory (the lifecycle installs into it): the fax printer's
-// port is its lower-case spool path, once; a driver file already there and Word's own flags stay.
+// port is its lower-case spool path, once; a driver file already there and Word's own flags stay; the
+// default printer, when it is the fax printer, is rewritten for the new driver and port.
 TEST_F(Win95Printers, TheEntriesForALogAreaElsewhere) {
     ft::PutFile(System() + "UNIDRV.DLL", "the system's own");
     ASSERT_TRUE(tst::WriteFile("C:\\WINDOWS\\WINWORD6.INI", "[Telmora Printer]\r\nFlags=+2\r\n"));
+    WriteProfileStringA("windows", "device", "TELMORA PRINTER,QVTL,LPT1:");
     ASSERT_EQ(1, Install(Programs()));
     ExpectEntries({{"PrinterPorts", "Telmora Printer", "QVPRIN," + SpoolPath() + ",15,45"},
                    {"devices", "Telmora Printer", "QVPRIN," + SpoolPath()},
                    {"ports", SpoolPath(), ""},
                    {"ports", "TELMORA.SPL", ft::kMissing},
                    {"Devices", "Telmora Multisend Printer", std::string("QVPRN95,") + kMultisendPort},
-                   {"windows", "device", ft::kMissing}});
+                   {"windows", "device", "Telmora printer,QVPRIN," + SpoolPath()}});
     EXPECT_STREQ("Windows initialisation settings updated", g_setup.displayProgress);
     const std::vector<Entry> settings = {
         {"Owner", "ControlDialogEXE", "QVPRNCTL.EXE"}, {"Owner", "DefaultFileName", Programs() + "QVPRINT1.SPL"},
