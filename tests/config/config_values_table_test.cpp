@@ -129,7 +129,7 @@ TEST(ConfigValuesTable, SearchListLanguagesDroppedSectionsLoadList) {
         {"", -1}, {"NOTEPAD.EXE", -1}, {"TELMORA.EXE", 0}, {"NOTEPAD.EXE,C:\\TELMORA\\TELMORA.EXE", 12},
         {"MYTELMORA.EXE", -1}, {"C:\\TELMORA\\OTHER.EXE", 0}, {"C:\\X\\MYTELMORA.EXE,D:\\NEW\\TELMORA.EXE", 19},
         {"MYTELMORA.EXE TELMORA.EXE", -1},  // only the first occurrence in an element counts
-        {"A.EXE,,TELMORA", 7}, {"TELMORA2.EXE", 0}, {"X_TELMORA.EXE", 0}, {"9TELMORA.EXE,TELMORA", 13},
+        {"A.EXE,,TELMORA", 7}, {"TELMORA2.EXE", 0}, {"X_TELMORA.EXE", 0}, {"9TELMORA.EXE,ZTELMORA,TELMORA", 22},
         {"telmora.exe", -1},  // the list is matched upper-cased
     };
     for (const auto& row : loads) {
