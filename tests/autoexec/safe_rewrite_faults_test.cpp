@@ -284,18 +284,22 @@ void RunRow(const Row& row, const std::string& directory) {
 }
 
 TEST(SafeRewriteFaults, EveryFailurePointKeepsTheOldFile) {
-    FullDrive drive;
     for (const Row& row : kRows) {
+        if (row.fault == Fault::kFullDisk) continue;
         SCOPED_TRACE(row.name);
-        if (row.fault != Fault::kFullDisk) {
-            tst::TempDirectory directory;
-            RunRow(row, directory.Path());
-        } else if (!drive.usable) {
-            std::printf("[  SKIPPED ] %s: no 64 KiB drive could be mounted as E:\n", row.name);
-        } else {
-            RunRow(row, "E:\\");
-            RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
-        }
+        tst::TempDirectory directory;
+        RunRow(row, directory.Path());
+    }
+}
+
+TEST(SafeRewriteFaults, AFullDiskKeepsTheOldFile) {
+    FullDrive drive;
+    if (!drive.usable) GTEST_SKIP() << "no 64 KiB drive could be mounted as E:";
+    for (const Row& row : kRows) {
+        if (row.fault != Fault::kFullDisk) continue;
+        SCOPED_TRACE(row.name);
+        RunRow(row, "E:\\");
+        RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
     }
 }
 
