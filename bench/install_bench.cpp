@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "support/dialog_driver.h"
 #include "support/process_driver.h"
 #include "support/snapshot.h"
 #include "support/temp_directory.h"
@@ -203,8 +204,8 @@ ChildRun RunChild(const std::string& program, const std::string& arguments) {
         run.peak = std::max(run.peak, bench::PeakWorkingSet(process));
         HWND box = bench::FindVisibleWindow(id, "#32770");
         if (box && GetDlgItem(box, kMessageTextId)) {
-            if (run.failure.empty()) run.failure = "it showed a box: " + child.DialogText(box);
-            child.Press(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
+            if (run.failure.empty()) run.failure = "it showed a box: " + tst::BoxText(box);
+            bench::Press(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
         }
         return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
     });

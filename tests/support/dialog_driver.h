@@ -39,7 +39,6 @@ struct Expectation {
     Expectation& Type(int id, const char* value) { return typed.emplace_back(id, value), *this; }
     Expectation& Select(int id, const char* entry) { return selected.emplace_back(id, entry), *this; }
     Expectation& Checked(int id) { return checked.push_back(id), *this; }
-    Expectation& Buttons(std::vector<int> ids) { return buttons = std::move(ids), *this; }  // message box
     Expectation& Click(int id) { return clicked.push_back(id), *this; }
     Expectation& OnShow(std::function<void(HWND)> action) { return onShow = std::move(action), *this; }
     std::string Describe() const;  // for reports

@@ -112,15 +112,6 @@ HWND ChildProcess::WaitForBox(DWORD timeoutMs) {
     return WaitFor(timeoutMs, [](HWND w) { return HasClass(w, "#32770") && IsWindowVisible(w) && IsWindowEnabled(w); });
 }
 
-std::string ChildProcess::DialogText(HWND box) {
-    std::string text = BoxText(box);
-    return text.substr(text.find(": ") + 2);
-}
-
-bool ChildProcess::Press(HWND box, int id) {
-    return PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
-}
-
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (!process_ || !WaitHandlingSentMessages(process_, timeoutMs)) return false;
     if (exitCode) GetExitCodeProcess(process_, exitCode);

@@ -29,8 +29,6 @@ public:
     // waits for an answer. Null on time-out or exit.
     HWND WaitForBox(DWORD timeoutMs);
 
-    std::string DialogText(HWND box);  // a message box's text
-    bool Press(HWND box, int id);      // posts the button's command
     DWORD ProcessId() const { return processId_; }
 
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
