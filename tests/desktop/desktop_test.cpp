@@ -215,13 +215,6 @@ TEST(ProgmanInFreshShell, EveryWaitEnds) {
 const char kMaker[] = "Software\\Norvale";
 const char kOtherUser[] = ".Default\\Software\\Norvale";
 
-bool Opens(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void Create(HKEY root, const std::string& path) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
@@ -286,8 +279,8 @@ TEST_F(RegistryEntriesTest, UnregisteringStopsAtTheFirstRefusedDeletion) {
     Create(HKEY_CLASSES_ROOT, ".G3N\\shell\\print\\command\\ddeexec");
     EXPECT_EQ(0, UnregisterExtension("G3N"));
     EXPECT_EQ("<missing>", tst::ProfileValue("Extensions", "G3N"));
-    EXPECT_FALSE(Opens(HKEY_CLASSES_ROOT, ".G3N\\shell\\open"));
-    EXPECT_TRUE(Opens(HKEY_CLASSES_ROOT, ".G3N\\shell\\printto\\command"));
+    EXPECT_FALSE(tst::KeyExists(HKEY_CLASSES_ROOT, ".G3N\\shell\\open"));
+    EXPECT_TRUE(tst::KeyExists(HKEY_CLASSES_ROOT, ".G3N\\shell\\printto\\command"));
     EXPECT_EQ("C:\\TELMORA\\TELMORA.EXE ^.G3F", tst::ProfileValue("Extensions", "G3F")) << "the others are untouched";
 }
 
@@ -298,9 +291,9 @@ TEST_F(RegistryEntriesTest, ClientSettingsGoForEveryUserAndTheMakerKeyOnlyWhenEm
     for (const char* key : {"\\Telmora\\Fonts", "\\Telmora Coversheet Editor\\R"}) Create(HKEY_CURRENT_USER, own + key);
     ASSERT_EQ(1, WriteUninstallEntry("F:\\SYSTEM\\"));
     EXPECT_EQ(1, RemoveClientRegistryKeys());
-    EXPECT_FALSE(Opens(HKEY_USERS, other + "\\Telmora") || Opens(HKEY_USERS, other + "\\Telmora Coversheet Editor"));
-    EXPECT_TRUE(Opens(HKEY_USERS, other + "\\Other Program"));
-    EXPECT_FALSE(Opens(HKEY_CURRENT_USER, own));
+    EXPECT_FALSE(tst::KeyExists(HKEY_USERS, other + "\\Telmora") || tst::KeyExists(HKEY_USERS, other + "\\Telmora Coversheet Editor"));
+    EXPECT_TRUE(tst::KeyExists(HKEY_USERS, other + "\\Other Program"));
+    EXPECT_FALSE(tst::KeyExists(HKEY_CURRENT_USER, own));
     EXPECT_EQ(0, RemoveClientRegistryKeys()) << "without the uninstall entry";
 
     // A subkey with subkeys of its own stays, and the deletion ends with 0.
@@ -308,7 +301,7 @@ TEST_F(RegistryEntriesTest, ClientSettingsGoForEveryUserAndTheMakerKeyOnlyWhenEm
     HKEY maker = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kMaker, 0, KEY_ALL_ACCESS, &maker));
     EXPECT_EQ(0, DeleteKeyAndSubkeys(maker, "Telmora"));
-    EXPECT_TRUE(Opens(HKEY_CURRENT_USER, own + "\\Telmora\\A\\Deeper"));
+    EXPECT_TRUE(tst::KeyExists(HKEY_CURRENT_USER, own + "\\Telmora\\A\\Deeper"));
     EXPECT_EQ(1, DeleteKeyAndSubkeys(maker, "Not There"));
     RegCloseKey(maker);
 }

@@ -71,4 +71,9 @@ std::string ProfileValue(const char* section, const std::string& key, const char
     return value;
 }
 
+bool KeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
+}
+
 }  // namespace tst

@@ -56,11 +56,6 @@ const Expectation kConnect =
     MessageBoxExpect(kSetupTitle, "Do you want to connect to a network server as well?", {IDYES, IDNO}).Press(IDYES);
 const Expectation kNetworkServer = Question("Where are the Network server's files installed?");
 
-bool KeyExists(const char* path, HKEY root = HKEY_LOCAL_MACHINE) {
-    HKEY key = nullptr;
-    return RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
-}
-
 // The lines of section `name` of the configuration, up to the next section.
 std::string Section(const char* name) {
     std::string config = ReadFile(kConfigFile), header = std::string("[") + name + "]\r\n";
@@ -81,13 +76,13 @@ void ExpectServers() {
 void InstallQuietlyOnNt() {
     tst::WriteFile(kConfigFile, kShareConfig);
     tst::ExpectRun("/Q", {Error(kMultisendFailed, IDYES)});
-    ASSERT_TRUE(FileExists(kClient) && KeyExists(kUninstallKey));
+    ASSERT_TRUE(FileExists(kClient) && tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 void ExpectClientRemoved() {
     for (const char* file : {kClient, kSpooler, "C:\\windows\\TELMORA.HLP"}) EXPECT_FALSE(FileExists(file)) << file;
     EXPECT_TRUE(FileExists(kConfigFile)) << "the configuration stays";
-    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 const char* const kHeldFiles[] = {kClient, "C:\\windows\\system32\\SNBD6W9S.DLL", "C:\\windows\\system32\\GEAR32SD.DLL"};
@@ -202,7 +197,7 @@ std::vector<tst::RunCase> Cases() {
          [] { InstallQuietlyOnNt(), SetFileAttributesA(kClient, FILE_ATTRIBUTE_READONLY); }, "/X", {},
          {kConfirmUninstall, Product("Cannot delete file: TELMORA.EXE.  Delete this file by hand.")},
          [] {
-             EXPECT_TRUE(FileExists(kClient) && KeyExists(kUninstallKey));
+             EXPECT_TRUE(FileExists(kClient) && tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
              EXPECT_FALSE(FileExists(kSpooler));
              SetFileAttributesA(kClient, FILE_ATTRIBUTE_NORMAL);
          }},
@@ -398,7 +393,7 @@ std::vector<tst::RunCase> HostileCases() {
              tst::WriteFile(kAutoexec, "@ECHO OFF\r\n");
          },
          "/Q /X", {}, {},
-         [] { EXPECT_FALSE(KeyExists(kUninstallKey) || KeyExists("Software\\Norvale", HKEY_CURRENT_USER)); }},
+         [] { EXPECT_FALSE(tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || tst::KeyExists(HKEY_CURRENT_USER, "Software\\Norvale")); }},
         // A TELMORA.INI of random bytes: an installation keeps every line byte
         // for byte (Ctrl-Z dropped, an LF for the last line), then adds its own
         // section.
