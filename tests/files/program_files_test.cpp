@@ -1,7 +1,6 @@
 // The client's file set on a scratch PC of Windows NT 4.0: one row per file with what must happen to it, what
 // the set does without some of its files, and the checks that end an installation. The share has no printer
 // files: the printer steps find nothing to install and ask nothing.
-#include "config/config_file.h"
 #include "files/file_test_support.h"
 #include "support/import_hook.h"
 #include "workflow/program_files.h"

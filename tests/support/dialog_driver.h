@@ -23,7 +23,6 @@ namespace tst {
 struct Expectation {
     bool messageBox = false;
     std::string title;                  // the caption
-    bool checkTitle = true;
     std::string text;                   // message box: the whole text
     std::vector<std::string> lines;     // dialog: lines 3201, 3202, ... as many as given
     std::vector<int> buttons;           // message box: exactly these push buttons

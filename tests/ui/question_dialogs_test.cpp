@@ -5,20 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "support/dialog_driver.h"
 #include "support/import_hook.h"
 #include "support/fresh_run_state.h"
-#include "support/temp_directory.h"
-#include "support/x86_pc.h"
 #include "config/server_areas.h"
-#include "ui/language_list.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 
