@@ -246,9 +246,7 @@ TEST_F(RegistryEntriesTest, LoadLineLosesEveryClientElementAndGainsTheNewOne) {
         {"NOTEPAD.EXE,C:\\TELMORA\\TELMORA.EXE", nullptr, "NOTEPAD.EXE"},
         {"NOTEPAD.EXE,C:\\TELMORA\\TELMORA.EXE", "D:\\NEW\\", "NOTEPAD.EXE,D:\\NEW\\TELMORA.EXE"},
         {"", "D:\\NEW\\", "D:\\NEW\\TELMORA.EXE"},
-        {"", nullptr, ""},
         {"MYTELMORA.EXE", "c:\\tm\\", "MYTELMORA.EXE,C:\\TM\\TELMORA.EXE"},  // a letter before the name
-        {"C:\\TELMORA\\OTHER.EXE,CLOCK.EXE", nullptr, "CLOCK.EXE"},         // a directory of that name
         // Other programs keep every byte but the case; the whole line is upper case.
         {"c:\\telmora\\telmora.exe,  clock.exe /min ,x:\\TELMORA.EXE", nullptr, "  CLOCK.EXE /MIN "},
         {"TELMORA,A.EXE,TELMORA.EXE,B.EXE,TELMORA", "E:\\", "A.EXE,B.EXE,E:\\TELMORA.EXE"},

@@ -131,12 +131,4 @@ TEST_F(CopyEngine, CopyRules) {
     }
 }
 
-TEST_F(CopyEngine, OntoItselfNothingHappens) {
-    ft::PutFile(Share() + "SELF.DLL", "self");
-    std::string lowerShare = Share();
-    CharLowerA(&lowerShare[0]);
-    EXPECT_EQ(1, InstallFile(Share().c_str(), "SELF.DLL", lowerShare.c_str(), "self.dll", 1, 0, 1, 0));
-    EXPECT_STREQ("", g_setup.displayProgress) << "no line at all";
-}
-
 }  // namespace

@@ -96,8 +96,7 @@ TEST_F(ProgramFiles, WithoutSomeOfItsFiles) {
         {"ENG", "SNBD6W9S.DLL", 1, "SYS32\\SNBD6W9S.DLL", false}, {"ENG", "MSVCRT40.DLL", 1, "SYS32\\MSVCRT40.DLL", true},
         {"ENG", "GEAR32SD.DLL", 1, "SYS32\\MSVCRT40.DLL", false},  // the old run-time goes with it
         {"ENG", "MSVCRT.DLL", 0, "PROG\\QSPOOL.EXE", false},  // stops without a message
-        {"ENG", "MFC42.DLL", 0, "PROG\\QSPOOL.EXE", false},    {"ENG", "CTL3DV2.Z", 1, "SYS\\CTL3DV2.DLL", false},
-        {"FRE", "SNBD6W3S.DLL", 1, "SYS\\SNBD6W3S.DLL", false}, {"FRE", "ACCUSFT5.DLL", 1, "SYS\\ACCUSFT5.DLL", false}};
+        {"ENG", "CTL3DV2.Z", 1, "SYS\\CTL3DV2.DLL", false}, {"FRE", "SNBD6W3S.DLL", 1, "SYS\\SNBD6W3S.DLL", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.removed);
         PutShareOnly();

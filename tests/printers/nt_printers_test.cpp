@@ -192,18 +192,16 @@ TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
     const struct {
         const char* what;
         DWORD version;
-        bool spoolerRunning, accessDenied;
+        bool accessDenied;
         int spoolerAnswer;  // 0: /Q, no question
         std::vector<tst::Expectation> boxes;
         int result;
     } faults[] = {
-        {"the spooler must keep running", tst::kWindowsNT40, true, false, IDCANCEL, {Outcome(both, kSpoolerKept, IDNO)}, 0},
-        {"the spooler is not running", tst::kWindowsNT40, false, false, 0,
-         {Outcome(kMultisendPrinterName, " (1062)", IDNO)}, 0},
-        {"no access to the service manager", tst::kWindowsNT40, true, true, 0,
+        {"the spooler must keep running", tst::kWindowsNT40, false, IDCANCEL, {Outcome(both, kSpoolerKept, IDNO)}, 0},
+        {"no access to the service manager", tst::kWindowsNT40, true, 0,
          {Outcome(both, "You do not have the correct access permissions.\nPlease login with Administrator "
                         "permissions.", IDYES)}, 1},
-        {"Windows 2000", 0x08930005, true, false, 0,
+        {"Windows 2000", 0x08930005, false, 0,
          {ft::ErrorBox("Operating System unrecognized - make sure you are installing on the correct system"),
           Outcome(kMultisendPrinterName, "The universal printer driver has not been installed.\nTo create the DLLs "
                   "install any Printer from Print\nManager.Then run Workstation Setup again. (2)", IDYES)}, 1},
@@ -212,7 +210,6 @@ TEST_F(NtPrinters, EachFaultAsksWhetherToGoOn) {
         SCOPED_TRACE(f.what);
         tst::FreshRunState();
         g_setup.quietSwitch = f.spoolerAnswer ? 0 : 1;
-        ASSERT_TRUE(SetSpooler(f.spoolerRunning));
         tst::FakeWindowsVersion version(f.version);
         g_refusals = f.accessDenied ? 99 : 0;
         g_error = ERROR_ACCESS_DENIED;
