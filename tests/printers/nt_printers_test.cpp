@@ -1,7 +1,8 @@
 // The NT fax printers against Wine's spooler service, spooler and registry, for what the lifecycle cannot
 // show: retries, the faults that end an installation, a reinstallation over the printers with a newer kit on
 // the share, the spooler kept running while they are replaced, a printer that cannot be opened for its
-// removal. Import hooks stand in only where Wine cannot make the fault.
+// removal; and the printer's settings table loaded over a scratch key. Import hooks stand in only where Wine
+// cannot make the fault.
 #include <memory>
 
 #include "common/win_handles.h"
@@ -10,6 +11,7 @@
 #include "printers/nt_printers.h"
 #include "printers/printer_removal.h"
 #include "printers/printer_state.h"
+#include "printers/registry_tables.h"
 #include "printers/spooler_control.h"
 #include "support/import_hook.h"
 #include "workflow/program_files.h"
@@ -151,11 +153,14 @@ const char kSpoolerKept[] = "User requested not to shut down print spooler.\nTo 
 const char kSpoolerQuestion[] = "Workstation setup is about to stop the print spooler.\nThis may affect current "
                                 "printing.\nClick OK to continue.";
 
-std::string Setting(const char* name) {
-    char value[300] = "";
-    DWORD size = sizeof value;
-    RegGetValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, value, &size);
-    return value;
+// "REG_SZ text" or "REG_DWORD number" of value `name` of `key`; "" when missing.
+std::string Setting(const char* name, HKEY root = HKEY_LOCAL_MACHINE, const char* key = kSettingsKey) {
+    DWORD type = 0;
+    char data[kRegValueDataSize] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueA(root, key, name, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) return "";
+    if (type == REG_DWORD) return "REG_DWORD " + std::to_string(*reinterpret_cast<DWORD*>(data));
+    return (type == REG_SZ ? "REG_SZ " : "other ") + std::string(data);
 }
 
 // Installed again over the printers (a copy or an update), the fax printer keeps its settings and takes the
@@ -174,14 +179,14 @@ TEST_F(NtPrinters, InstalledAgainTheyKeepTheirSettingsAndTakeANewerKit) {
     ft::PutFile(I386() + "imgfb3dr.dll", "newer kit");
     ASSERT_EQ(1, InstallFaxPrinters(Share().c_str(), Windows().c_str()));
     EXPECT_EQ("newer kit", ft::Content(drivers_ + "imgfb3dr.dll"));
-    EXPECT_EQ(Programs() + " " + Programs() + "\\faxdll.log", Setting("Output Directory") + " " + Setting("Logfile"));
+    EXPECT_EQ("REG_SZ " + Programs() + "\\faxdll.log", Setting("Logfile"));
     g_setup.quietSwitch = 0;
     for (int answer : {IDNO, IDYES}) {
         ResetPrinterRunState();
         driver.Expect(tst::MessageBoxExpect("Telmora", kSpoolerQuestion, {IDOK, IDCANCEL}).Press(IDCANCEL));
         driver.Expect(Outcome(std::string(kMultisendPrinterName) + " and " + kFaxPrinterName, kSpoolerKept, answer));
         EXPECT_EQ(answer == IDYES ? 1 : 0, ReplaceFaxPrinters(Share().c_str(), Windows().c_str(), nullptr));
-        EXPECT_EQ(Programs(), Setting("Output Directory")) << "the fax printer is still there";
+        EXPECT_EQ("REG_SZ " + Programs(), Setting("Output Directory")) << "the fax printer is still there";
     }
 }
 
@@ -250,6 +255,27 @@ TEST_F(NtPrinters, APrinterThatCannotBeOpenedLosesItsDriverWhenGoneOrOnNt40) {
         EXPECT_EQ(c[2] == 0, DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(kFaxPrinterName)) != FALSE)
             << "the driver was still there";
     }
+}
+
+// The settings table loaded over what the registry holds, then saved: the registry's own value is kept, one of
+// the wrong type or empty gives way to the table's (the lifecycle names every value an installation saves).
+TEST(RegistryTables, TheSettingsLoadedOverTheRegistrysAndSaved) {
+    const char kKey[] = "Software\\TelmoraTableTests";
+    tst::FreshRunState();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    DWORD timeout = 120;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Driver Timeout", REG_DWORD, &timeout, 4));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Logfile", REG_DWORD, &timeout, 4));  // wrong type
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Output Directory", REG_SZ, "", 0));  // empty
+    RegKeyTable* table = g_printers.printerSettingsTable;
+    text::Copy(table[0].path, "HKEY_CURRENT_USER/Software/TelmoraTableTests");
+    LoadRegistryTable(table, kOpenExistingKeys);
+    ASSERT_EQ(1, SaveRegistryTable(table));
+    EXPECT_EQ("REG_DWORD 120|REG_SZ C:\\temp\\faxdll.log|REG_SZ C:\\temp\\|REG_DWORD 50",
+              Setting("Driver Timeout", HKEY_CURRENT_USER, kKey) + "|" + Setting("Logfile", HKEY_CURRENT_USER, kKey) + "|" +
+                  Setting("Output Directory", HKEY_CURRENT_USER, kKey) + "|" + Setting("Gray Intensity", HKEY_CURRENT_USER, kKey));
+    EXPECT_STREQ("120", FindRegistryValue(table, "Driver Timeout")->data);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
 }
 
 }  // namespace

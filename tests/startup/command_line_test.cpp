@@ -1,7 +1,10 @@
 // The boxes of a refused command line, with the /I directory checked on
 // disk, and an accepted line stored for the run (the grammar's rows are in
 // command_line_table_test.cpp; every end-to-end run finds the setup
-// directory above the program's own).
+// directory above the program's own). The main window: a strip without a
+// frame at the bottom of the work area, two icons high, with the program's
+// title (every end-to-end run shows the first command run the job and quit;
+// how often it yields is for bench/).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,8 +15,9 @@
 #include "common/setup_context.h"
 #include "startup/startup.h"
 #include "support/dialog_driver.h"
+#include "support/fresh_run_state.h"
 #include "support/temp_directory.h"
-#include "ui/resource_ids.h"
+#include "ui/progress_display.h"
 
 namespace {
 
@@ -52,6 +56,19 @@ TEST(ParseCommandLine, ShowsTheBoxesOfARefusedLineAndStoresAnAcceptedOne) {
     EXPECT_TRUE(g_setup.netBaseDirSwitch && g_setup.quietSwitch && g_setup.quietInstall);
     ASSERT_EQ(1, ParseCommandLine("/X"));  // and cleared for the next line
     EXPECT_TRUE(!g_setup.configDirectory[0] && !g_setup.netBaseDirSwitch && !g_setup.quietInstall && g_setup.uninstallMode);
+}
+
+TEST(MainWindowTest, StripSitsAtTheBottomOfTheWorkAreaTwoIconsHigh) {
+    RECT r = MainWindowRect(RECT{0, 0, 1024, 740}, 32), strip = {0, 676, 1024, 740};
+    EXPECT_TRUE(EqualRect(&r, &strip)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    tst::UseMainWindow();
+    EXPECT_EQ(GetWindowLongA(g_setup.mainWindow, GWL_STYLE) & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0);
+    ASSERT_EQ(ShowMainWindow(SW_SHOW), 1);
+    EXPECT_STREQ(g_setup.displayTitle, "Telmora client installation program (32 bit) - version 6.00");
+    RECT area, shown;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) && GetWindowRect(g_setup.mainWindow, &shown));
+    RECT expected = MainWindowRect(area, GetSystemMetrics(SM_CYICON));
+    EXPECT_TRUE(EqualRect(&shown, &expected));
 }
 
 }  // namespace
