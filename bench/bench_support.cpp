@@ -127,6 +127,10 @@ HWND FindVisibleWindow(DWORD processId, const char* className) {
     return search.found;
 }
 
+void Press(HWND box, int id) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+}
+
 bool WaitUntil(HANDLE process, DWORD timeoutMs, DWORD pollMs, const std::function<bool()>& probe) {
     DWORD start = GetTickCount();
     for (;;) {

@@ -56,6 +56,9 @@ unsigned long long PeakWorkingSet(HANDLE process);
 // null when there is none.
 HWND FindVisibleWindow(DWORD processId, const char* className);
 
+// Posts the command of button `id` to `box`, a box of another process.
+void Press(HWND box, int id);
+
 // Calls `probe` every `pollMs` until it returns true (then true), the time
 // runs out or `process` ends (then false). Messages that other processes send
 // to this thread meanwhile are handled, so a child that broadcasts cannot

@@ -214,7 +214,7 @@ ChildRun RunChild(const std::string& program, const std::string& arguments, bool
         HWND box = bench::FindVisibleWindow(id, "#32770");
         if (box && GetDlgItem(box, kMessageTextId)) {
             if (run.failure.empty()) run.failure = "it showed a box: " + tst::BoxText(box);
-            child.Press(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
+            bench::Press(box, GetDlgItem(box, IDOK) ? IDOK : IDYES);
         }
         return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
     });

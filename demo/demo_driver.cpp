@@ -266,10 +266,22 @@ int RunLifecycle(const lifecycle::Windows& windows) {
 
 }  // namespace
 
+namespace {
+
+// The Windows of a personality's name ("win95", "nt351", "nt40"); null for another name.
+const lifecycle::Windows* FindWindows(const std::string& wineVersion) {
+    for (const lifecycle::Windows* windows : {&lifecycle::kWindows95, &lifecycle::kWindowsNT351, &lifecycle::kWindowsNT40}) {
+        if (wineVersion == windows->wineVersion) return windows;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     const bool install = argc >= 3 && std::strcmp(argv[1], "install") == 0;
     const bool life = argc >= 3 && std::strcmp(argv[1], "lifecycle") == 0;
-    const lifecycle::Windows* windows = argc >= 3 ? lifecycle::FindWindows(argv[2]) : nullptr;
+    const lifecycle::Windows* windows = argc >= 3 ? FindWindows(argv[2]) : nullptr;
     if ((!install && !life) || !windows || argc > 4) {
         std::fprintf(stderr, "usage: demo_driver.exe install|lifecycle win95|nt351|nt40 [PICTURES_DIRECTORY]\n");
         return 2;

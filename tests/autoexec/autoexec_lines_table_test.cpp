@@ -18,7 +18,7 @@ TEST(AutoexecLinesTable, CommandWordAndFormedLines) {
         {"LOADHIGH  qspool.com", 10}, {"X\tQSPOOL", 2}, {"@QSPOOL", 0}, {"SET X=QSPOOL", 4}, {"C:\\QSPOOL\\QSPOOL.EXE", 0},
         {"", -1}, {":QSPOOL", -1}, {"REM C:\\QSPOOL.EXE", -1}, {"rem QSPOOL", -1}, {"REMARK QSPOOL", -1},
         {"ECHO QSPOOL", -1}, {"echo.QSPOOL", -1}, {"C:\\MYQSPOOL.EXE", -1}, {"C:\\2QSPOOL.EXE", -1}, {"QSPOOLX", -1},
-        {"C:\\QSPOOL1.EXE", -1}, {"C:\\QSPOOL-A.EXE", -1}, {"QSPOO", -1},
+        {"C:\\QSPOOL1.EXE", -1}, {"C:\\QSPOOL-A.EXE", -1}, {"QSPOO", -1}, {"ZQSPOOL", -1}, {"zQSPOOL", -1}, {"9QSPOOL", -1},
     };
     for (const auto& row : words) {
         const char* word = FindCommandWord("QSPOOL", row.line);

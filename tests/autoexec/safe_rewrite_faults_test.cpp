@@ -81,9 +81,6 @@ const Row kRows[] = {
     {"AUTOEXEC.BAT: not readable", Rewrite::kAutoexec, Fault::kLocked, kNotRead, 0},
     {"AUTOEXEC.BAT: temporary file not creatable", Rewrite::kAutoexec, Fault::kTemporaryDirectory, kNoTemporary, 0},
     {"AUTOEXEC.BAT: full disk", Rewrite::kAutoexec, Fault::kFullDisk, kModifyError, 0},
-    {"AUTOEXEC.BAT: 999 backups taken", Rewrite::kAutoexec, Fault::kBackupsTaken, kTooMany, 0},
-    {"AUTOEXEC.BAT: first rename fails", Rewrite::kAutoexec, Fault::kOpen, kFirstRename, 0},
-    {"AUTOEXEC.BAT: second rename fails", Rewrite::kAutoexec, Fault::kSecondRename, kSecondRename, 0},
     {"AUTOEXEC.BAT unchanged: a discarded copy's write error is silent", Rewrite::kSameAutoexec, Fault::kFullDisk,
      nullptr, 1},
     {"new AUTOEXEC.BAT: no fault", Rewrite::kNewAutoexec, Fault::kNone, nullptr, 1},
@@ -274,18 +271,22 @@ void RunRow(const Row& row, const std::string& directory) {
 }
 
 TEST(SafeRewriteFaults, EveryFailurePointKeepsTheOldFile) {
-    FullDrive drive;
     for (const Row& row : kRows) {
+        if (row.fault == Fault::kFullDisk) continue;
         SCOPED_TRACE(row.name);
-        if (row.fault != Fault::kFullDisk) {
-            tst::TempDirectory directory;
-            RunRow(row, directory.Path());
-        } else if (!drive.usable) {
-            std::printf("[  SKIPPED ] %s: no 64 KiB drive could be mounted as E:\n", row.name);
-        } else {
-            RunRow(row, "E:\\");
-            tst::RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
-        }
+        tst::TempDirectory directory;
+        RunRow(row, directory.Path());
+    }
+}
+
+TEST(SafeRewriteFaults, AFullDiskKeepsTheOldFile) {
+    FullDrive drive;
+    if (!drive.usable) GTEST_SKIP() << "no 64 KiB drive could be mounted as E:";
+    for (const Row& row : kRows) {
+        if (row.fault != Fault::kFullDisk) continue;
+        SCOPED_TRACE(row.name);
+        RunRow(row, "E:\\");
+        tst::RunUnixShell("rm -rf \"$WINEPREFIX\"/faults-e/*");
     }
 }
 

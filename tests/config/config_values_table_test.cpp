@@ -20,10 +20,8 @@ TEST(ConfigValuesTable, ApplyAndFormat) {
         std::string field;  // what the record holds then
         const char* line;   // the line the writer forms of it
     } rows[] = {
-        {kKeyNetwork, "primary, more", "6", "Network: PRIMARY"}, {kKeyNetwork, "Tertiary", "8", "Network: TERTIARY"},
-        {kKeyNetwork, "lanmanager", "2", "Network: LANMANAGER"}, {kKeyNetwork, "NETBIOS", "5", "Network: NETBIOS"},
-        {kKeyNetwork, "other", "1", "Network: OTHER"}, {kKeyNetwork, "PRIMARYX", "99", "Network: ???"},
-        {kKeyNetwork, "", "99", "Network: ???"}, {kKeyTimeout, "30 seconds", "30", "Timeout: 30"},
+        {kKeyNetwork, "primary, more", "6", "Network: PRIMARY"}, {kKeyNetwork, "lanmanager", "2", "Network: LANMANAGER"},
+        {kKeyNetwork, "PRIMARYX", "99", "Network: ???"}, {kKeyTimeout, "30 seconds", "30", "Timeout: 30"},
         {kKeyTimeout, "-5", "-5", "Timeout: -5"}, {kKeyTimeout, "soon", "99", "Timeout: 99"},
         {kKeyStatusTimer, nullptr, "99", "StatusTimer: 99"}, {kKeyHelp, "TELMORA.HLP", "OLD\\", "Help: OLD\\TELMORA.HLP"},
         {kKeyHelp, "d:t.hlp", "D:\\", "Help: D:\\TELMORA.HLP"}, {kKeyHelp, "c:\\p\\q\\x.HLP", "C:\\P\\Q\\", "Help: C:\\P\\Q\\TELMORA.HLP"},
@@ -129,7 +127,7 @@ TEST(ConfigValuesTable, SearchListLanguagesDroppedSectionsLoadList) {
         {"", -1}, {"NOTEPAD.EXE", -1}, {"TELMORA.EXE", 0}, {"NOTEPAD.EXE,C:\\TELMORA\\TELMORA.EXE", 12},
         {"MYTELMORA.EXE", -1}, {"C:\\TELMORA\\OTHER.EXE", 0}, {"C:\\X\\MYTELMORA.EXE,D:\\NEW\\TELMORA.EXE", 19},
         {"MYTELMORA.EXE TELMORA.EXE", -1},  // only the first occurrence in an element counts
-        {"A.EXE,,TELMORA", 7}, {"TELMORA2.EXE", 0}, {"X_TELMORA.EXE", 0}, {"9TELMORA.EXE,TELMORA", 13},
+        {"A.EXE,,TELMORA", 7}, {"TELMORA2.EXE", 0}, {"X_TELMORA.EXE", 0}, {"9TELMORA.EXE,ZTELMORA,TELMORA", 22},
         {"telmora.exe", -1},  // the list is matched upper-cased
     };
     for (const auto& row : loads) {

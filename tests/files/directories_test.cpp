@@ -1,6 +1,10 @@
-// The directory check against real directories: each failure in every report mode.
+// The directories against real ones: each failure of the directory check in every report mode, and a
+// Windows 95 PC's own layout, which Wine never shows.
 #include "files/directories.h"
 #include "files/file_test_support.h"
+#include "support/import_hook.h"
+#include "support/snapshot.h"
+#include "workflow/workflow_driver.h"
 
 namespace {
 
@@ -39,6 +43,39 @@ TEST(CheckDirectory, EachFailureInEveryReportMode) {
     }
     EXPECT_FALSE(tst::FileExists(d + "MISSING"));
     EXPECT_FALSE(tst::FileExists(d + writeTest));
+}
+
+// Wine answers the directory queries with C:\windows\system32 whatever Windows it reports; a Windows 95 PC
+// has its SYSTEM directory and no SYSTEM32.
+UINT WINAPI Windows95Directory(LPSTR buffer, UINT size) { return lstrlenA(lstrcpynA(buffer, "C:\\WINDOWS", size)); }
+UINT WINAPI Windows95System(LPSTR buffer, UINT size) { return lstrlenA(lstrcpynA(buffer, "C:\\WINDOWS\\SYSTEM", size)); }
+
+// A quiet installation in process on such a PC: the 16-bit system directory is the Windows directory.
+TEST(Windows95Layout, AnInstallationPutsEachFileWhereWindows95HasIt) {
+    tst::FreshRunState();
+    tst::UseMainWindow();
+    tst::DialogDriver noBoxExpected;
+    text::Copy(g_setup.setupDirectory, "F:\\SYSTEM\\");
+    g_setup.quietSwitch = g_setup.quietInstall = 1;
+    ASSERT_TRUE(tst::WriteFile("C:\\windows\\TELMORA.INI", "[WORKSTATION]\r\nUserArea: F:\\USERS\\%NAME%\r\n"
+                                                            "SystemArea: F:\\SYSTEM\r\nRequestArea: F:\\REQUEST\r\n"));
+    const tst::Snapshot before = tst::Snapshot::Take();
+    {
+        tst::FakeWindowsVersion windows95(tst::kWindows95);
+        tst::X86Processor x86;
+        tst::ImportHook windows("KERNEL32.dll", "GetWindowsDirectoryA", reinterpret_cast<void*>(&Windows95Directory));
+        tst::ImportHook system("KERNEL32.dll", "GetSystemDirectoryA", reinterpret_cast<void*>(&Windows95System));
+        EXPECT_EQ(1, RunWorkflowDriver());
+    }
+    std::string added;  // the files added, deleted again
+    for (const tst::Change& change : before.ChangesTo(tst::Snapshot::Take())) {
+        if (change.mark == '+' && change.kind == "file" && DeleteFileA(change.name.c_str())) added += change.name + "\n";
+    }
+    for (const char* file : {"\\TELMORA.EXE", "\\CTL3DV2.DLL", "\\system\\GEAR32SD.DLL", "\\system\\QVPRIN.DRV"}) {
+        EXPECT_NE(added.find(std::string("C:\\windows") + file + "\n"), std::string::npos) << file << " not among\n" << added;
+    }
+    EXPECT_EQ(added.find("system32"), std::string::npos) << added;
+    DeleteFileA("C:\\windows\\TELMORA.INI");
 }
 
 }  // namespace

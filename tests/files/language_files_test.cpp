@@ -1,5 +1,5 @@
 // The client language files on a scratch PC: what each language installs and deletes, the running client, an
-// installed library held open.
+// installed library held open and the fall-back to English; deleting files by pattern.
 #include "files/file_test_support.h"
 #include "files/language_files.h"
 #include "ui/language.h"
@@ -88,10 +88,26 @@ TEST_F(LanguageFiles, AnInstalledLibraryHeldOpen) {
     EXPECT_EQ("<failed>", Install("ENG"));
     EXPECT_TRUE(driver.AllMet());
     EXPECT_EQ("old32", Content(Installed32())) << "stopped before the second library";
-    // After a Yes the second library's failure passes without a question.
+    // After a Yes the second library's failure passes without a question. German's 16-bit library cannot take
+    // the held library's place: the language falls back to English.
     ft::HeldFile held32(Installed32());
     driver.Expect(ft::Question(inUse, IDYES));
-    EXPECT_EQ("ENG", Install("ENG"));
+    driver.Expect(ft::ErrorBox("Cannot copy file: " + Share() + "QVIGER.DLL"));
+    driver.Expect(ft::Question(ft::CopyFailed(Share() + "QVIGER.DLL", Installed16(), true), IDNO));
+    driver.Expect(tst::MessageBoxExpect("Warning!", "Defaulting to English language client", {IDOK}));
+    EXPECT_EQ("ENG", Install("GER"));
+}
+
+// Deleting by pattern takes every matching file; one that stays is named by the pattern.
+TEST_F(LanguageFiles, DeletingByPattern) {
+    for (const char* name : {"TELMORA.001", "TELMORA.02", "TELMORA.INI", "TELMORA.003"}) PutFile(Programs() + name, name);
+    EXPECT_EQ(1, DeleteClientFiles(Programs().c_str(), "TELMORA.00?"));
+    EXPECT_EQ("TELMORA.INI TELMORA.02 <missing>", Content(Programs() + "TELMORA.INI") + " " +
+                                                      Content(Programs() + "TELMORA.02") + " " + Content(Programs() + "TELMORA.001"));
+    ft::HeldFile held(Programs() + "TELMORA.02");
+    tst::DialogDriver driver;
+    driver.Expect(tst::MessageBoxExpect("Telmora", "Cannot delete file: TELMORA.0*.  Delete this file by hand.", {IDOK}));
+    EXPECT_EQ(0, DeleteClientFiles(Programs().c_str(), "TELMORA.0*"));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The client's file set on a scratch PC of Windows NT 4.0: one row per file with what must happen to it, what
 // the set does without some of its files, and the checks that end an installation. The share has no printer
 // files: the printer steps find nothing to install and ask nothing.
-#include "config/config_file.h"
 #include "files/file_test_support.h"
 #include "support/import_hook.h"
 #include "workflow/program_files.h"
@@ -97,8 +96,7 @@ TEST_F(ProgramFiles, WithoutSomeOfItsFiles) {
         {"ENG", "SNBD6W9S.DLL", 1, "SYS32\\SNBD6W9S.DLL", false}, {"ENG", "MSVCRT40.DLL", 1, "SYS32\\MSVCRT40.DLL", true},
         {"ENG", "GEAR32SD.DLL", 1, "SYS32\\MSVCRT40.DLL", false},  // the old run-time goes with it
         {"ENG", "MSVCRT.DLL", 0, "PROG\\QSPOOL.EXE", false},  // stops without a message
-        {"ENG", "MFC42.DLL", 0, "PROG\\QSPOOL.EXE", false},    {"ENG", "CTL3DV2.Z", 1, "SYS\\CTL3DV2.DLL", false},
-        {"FRE", "SNBD6W3S.DLL", 1, "SYS\\SNBD6W3S.DLL", false}, {"FRE", "ACCUSFT5.DLL", 1, "SYS\\ACCUSFT5.DLL", false}};
+        {"ENG", "CTL3DV2.Z", 1, "SYS\\CTL3DV2.DLL", false}, {"FRE", "SNBD6W3S.DLL", 1, "SYS\\SNBD6W3S.DLL", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.removed);
         PutShareOnly();

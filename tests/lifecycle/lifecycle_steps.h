@@ -30,13 +30,6 @@ const Windows kWindows95 = {"win95", false, false};
 const Windows kWindowsNT351 = {"nt351", true, false};
 const Windows kWindowsNT40 = {"nt40", true, true};
 
-inline const Windows* FindWindows(const std::string& wineVersion) {
-    for (const Windows* windows : {&kWindows95, &kWindowsNT351, &kWindowsNT40}) {
-        if (wineVersion == windows->wineVersion) return windows;
-    }
-    return nullptr;
-}
-
 // Makes the Wine PC that Windows before the first run: the version Wine gives
 // STNIN32.EXE, and on Windows NT a running print spooler (Wine's stops whenever
 // its server starts again), waited for at most five seconds.

@@ -19,13 +19,6 @@ struct Entry {
     std::string key, value;
 };
 
-std::string Profile(const char* section, const std::string& key, const char* file = nullptr) {
-    char value[256];
-    if (file) GetPrivateProfileStringA(section, key.c_str(), ft::kMissing, value, sizeof value, file);
-    if (!file) GetProfileStringA(section, key.c_str(), ft::kMissing, value, sizeof value);
-    return value;
-}
-
 // Windows 95 with a share of every printer driver file (the drivers of both printers in I386\), the SYSTEM
 // directory a scratch one, and a WIN.INI without entries of the printers, before and after.
 class Win95Printers : public ft::ScratchPc {
@@ -61,34 +54,32 @@ protected:
     }
     int Install(const std::string& logArea = kWindows) { return InstallFaxPrinters(Share().c_str(), logArea.c_str()); }
     void ExpectEntries(const std::vector<Entry>& entries) {
-        for (const Entry& e : entries) EXPECT_EQ(e.value, Profile(e.section, e.key)) << e.section << " " << e.key;
+        for (const Entry& e : entries) EXPECT_EQ(e.value, tst::ProfileValue(e.section, e.key)) << e.section << " " << e.key;
     }
 
     tst::FakeWindowsVersion version_{tst::kWindows95};
 };
 
 // A log area elsewhere than the Windows directory (the lifecycle installs into it): the fax printer's
-// port is its lower-case spool path, once; a driver file already there and Word's own flags stay.
+// port is its lower-case spool path, once; a driver file already there and Word's own flags stay; the
+// default printer, when it is the fax printer, is rewritten for the new driver and port.
 TEST_F(Win95Printers, TheEntriesForALogAreaElsewhere) {
     ft::PutFile(System() + "UNIDRV.DLL", "the system's own");
     ASSERT_TRUE(tst::WriteFile("C:\\WINDOWS\\WINWORD6.INI", "[Telmora Printer]\r\nFlags=+2\r\n"));
+    WriteProfileStringA("windows", "device", "TELMORA PRINTER,QVTL,LPT1:");
     ASSERT_EQ(1, Install(Programs()));
     ExpectEntries({{"PrinterPorts", "Telmora Printer", "QVPRIN," + SpoolPath() + ",15,45"},
                    {"devices", "Telmora Printer", "QVPRIN," + SpoolPath()},
                    {"ports", SpoolPath(), ""},
                    {"ports", "TELMORA.SPL", ft::kMissing},
                    {"Devices", "Telmora Multisend Printer", std::string("QVPRN95,") + kMultisendPort},
-                   {"windows", "device", ft::kMissing}});
+                   {"windows", "device", "Telmora printer,QVPRIN," + SpoolPath()}});
     EXPECT_STREQ("Windows initialisation settings updated", g_setup.displayProgress);
-    const std::vector<Entry> settings = {
-        {"Owner", "ControlDialogEXE", "QVPRNCTL.EXE"}, {"Owner", "DefaultFileName", Programs() + "QVPRINT1.SPL"},
-        {"Owner", "FileType", "0"}, {"Owner", "BreakPages", "0"}, {"Owner", "OverwriteIfFileExist", "1"},
-        {"FaxBatch", "LibraryName", "QVPRNMRG.DLL"}};
-    for (const Entry& e : settings) EXPECT_EQ(e.value, Profile(e.section, e.key, "QVPRIN.INI")) << e.key;
+    EXPECT_EQ(Programs() + "QVPRINT1.SPL", tst::ProfileValue("Owner", "DefaultFileName", "QVPRIN.INI"));
     EXPECT_EQ("the system's own", ft::Content(System() + "UNIDRV.DLL"));
     EXPECT_EQ("UNIDRV.HLP", ft::Content(System() + "UNIDRV.HLP"));
-    EXPECT_EQ("+2", Profile("Telmora Printer", "Flags", "WINWORD6.INI"));
-    EXPECT_EQ("+64", Profile("Telmora Multisend Printer", "Flags", "WINWORD6.INI"));
+    EXPECT_EQ("+2", tst::ProfileValue("Telmora Printer", "Flags", "WINWORD6.INI"));
+    EXPECT_EQ("+64", tst::ProfileValue("Telmora Multisend Printer", "Flags", "WINWORD6.INI"));
 }
 
 // A file missing from the share: the copy engine's question, then the printer's, answered Yes (the next file
@@ -112,7 +103,7 @@ TEST_F(Win95Printers, ACopyFailureAsksWhetherToGoOn) {
         driver.Expect(ft::Question(std::string("Unable to install ") + c.label + ".\nFailure copying file '" + c.file +
                                        "'\n", c.answer));
         EXPECT_EQ(c.answer == IDYES ? 1 : 0, Install());
-        EXPECT_EQ(c.devices, Profile("devices", "Telmora Printer"));
+        EXPECT_EQ(c.devices, tst::ProfileValue("devices", "Telmora Printer"));
         ft::PutFile(Share() + c.file, c.file);
     }
 }
@@ -129,7 +120,7 @@ TEST_F(Win95Printers, TheRemovalDeletesOnlyADefaultPrinterOfOurs) {
         WriteProfileStringA("PrinterPorts", "Telmora", "QVTL,TELMORA.SPL,15,45");
         WriteProfileStringA("devices", "Telmora", "QVTL,TELMORA.SPL");
         EXPECT_EQ(1, RemoveFaxPrinters(kWindows));
-        EXPECT_EQ(c.second ? ft::kMissing : c.first, Profile("windows", "device"));
+        EXPECT_EQ(c.second ? ft::kMissing : c.first, tst::ProfileValue("windows", "device"));
         ExpectEntries({{"PrinterPorts", "Telmora", ft::kMissing}, {"devices", "Telmora", ft::kMissing}});
         EXPECT_STREQ("Windows initialisation settings updated", g_setup.displayProgress);
     }

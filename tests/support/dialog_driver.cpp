@@ -121,7 +121,7 @@ void PostCommand(HWND box, int id) {
 std::string Mismatches(HWND box, const Expectation& e) {
     std::string problems;
     if (IsMessageBox(box) != e.messageBox) problems += "another kind of box appeared\n";
-    if (e.checkTitle) problems += Differs("title", e.title, TextOf(box));
+    problems += Differs("title", e.title, TextOf(box));
     if (e.messageBox) problems += Differs("text", e.text, TextOf(GetDlgItem(box, kMessageTextId)));
     if (e.messageBox) problems += Differs("buttons", IdList(e.buttons), ButtonsOf(box).ids);
     for (size_t i = 0; i < e.lines.size(); ++i) {

@@ -23,7 +23,6 @@ namespace tst {
 struct Expectation {
     bool messageBox = false;
     std::string title;                  // the caption
-    bool checkTitle = true;
     std::string text;                   // message box: the whole text
     std::vector<std::string> lines;     // dialog: lines 3201, 3202, ... as many as given
     std::vector<int> buttons;           // message box: exactly these push buttons
@@ -39,7 +38,6 @@ struct Expectation {
     Expectation& Type(int id, const char* value) { return typed.emplace_back(id, value), *this; }
     Expectation& Select(int id, const char* entry) { return selected.emplace_back(id, entry), *this; }
     Expectation& Checked(int id) { return checked.push_back(id), *this; }
-    Expectation& Buttons(std::vector<int> ids) { return buttons = std::move(ids), *this; }  // message box
     Expectation& Click(int id) { return clicked.push_back(id), *this; }
     Expectation& OnShow(std::function<void(HWND)> action) { return onShow = std::move(action), *this; }
     std::string Describe() const;  // for reports

@@ -22,7 +22,6 @@ public:
     ImportHook& operator=(const ImportHook&) = delete;
 
     void* Original() const { return original_; }
-    bool Installed() const { return !slots_.empty(); }
 
 private:
     std::vector<void**> slots_;
@@ -51,8 +50,6 @@ public:
 
     int Calls() const { return calls_; }
     const std::tuple<Args...>& LastArguments() const { return lastArguments_; }
-    bool Installed() const { return hook_.Installed(); }
-    void* Original() const { return hook_.Original(); }
 
 private:
     static Result WINAPI Fake(Args... args) {

@@ -110,10 +110,6 @@ HWND ChildProcess::WaitForBox(DWORD timeoutMs, const std::vector<HWND>& passed) 
     });
 }
 
-bool ChildProcess::Press(HWND box, int id) {
-    return PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
-}
-
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (!process_ || !WaitHandlingSentMessages(process_, timeoutMs)) return false;
     if (exitCode) GetExitCodeProcess(process_, exitCode);

@@ -30,7 +30,6 @@ public:
     // nothing. Null on time-out or exit.
     HWND WaitForBox(DWORD timeoutMs, const std::vector<HWND>& passed = {});
 
-    bool Press(HWND box, int id);  // posts the button's command
     DWORD ProcessId() const { return processId_; }
 
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);

@@ -124,18 +124,13 @@ void StopClient() {
     g_client = nullptr;
 }
 
-std::string ProfileValue(const char* section, const char* key) {
-    char value[512] = "";
-    GetProfileStringA(section, key, "<missing>", value, sizeof value);
-    return value;
-}
-
 void RemoveWin95PrinterEntries() {
     for (const char* printer : {"Telmora Printer", "Telmora Multisend Printer"}) {
         WriteProfileStringA("devices", printer, nullptr);
         WriteProfileStringA("PrinterPorts", printer, nullptr);
     }
     for (const char* port : {"TELMORA.SPL", "c:\\windows\\telmora.spl"}) WriteProfileStringA("ports", port, nullptr);
+    WriteProfileStringA("windows", "device", nullptr);
 }
 
 }  // namespace tst

@@ -61,17 +61,15 @@ void UseWindows(const char* windows);
 // Runs the cases in order, each after `clean` and under SCOPED_TRACE of its name.
 void RunCases(const std::vector<RunCase>& cases, void (*clean)());
 
-// A WIN.INI value as the program left it; "<missing>" when there is none.
-std::string ProfileValue(const char* section, const char* key);
-
 // The share's fax client running on this PC (window class "Quen"), started
 // from F:\SYSTEM\I386\ over a copy in the Windows directory, as installed,
 // until StopClient; false when its window never came.
 bool StartClient();
 void StopClient();
 
-// Deletes the WIN.INI entries of a Windows 95 installation's fax printers: on
-// Windows NT the removal would find the port and ask to stop the spooler.
+// Deletes the WIN.INI entries of a Windows 95 installation's fax printers and
+// the default printer: on Windows NT the removal would find the port and ask
+// to stop the spooler.
 void RemoveWin95PrinterEntries();
 
 }  // namespace tst

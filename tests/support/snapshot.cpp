@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "support/temp_directory.h"
+
 namespace tst {
 namespace {
 
@@ -44,6 +46,15 @@ std::string HashFile(const std::string& path) {
     return text;
 }
 
+bool IsProfileFile(const std::string& path) { return path.size() > 4 && !_stricmp(path.c_str() + path.size() - 4, ".INI"); }
+
+// A profile file's lines, each ended by '|' instead of its line end.
+std::string ProfileLines(const std::string& path) {
+    std::string lines;
+    for (char c : ReadFile(path)) lines += c == '\n' ? "|" : c == '\r' ? "" : std::string(1, c);
+    return "lines " + lines;
+}
+
 bool IsPrefixDirectory(const char* name) {
     for (const char* own : kPrefixDirectories) {
         if (_stricmp(name, own) == 0) return true;
@@ -65,7 +76,8 @@ void RecordDirectory(Snapshot& snapshot, const std::string& directory, Depth dep
             if (descend) RecordDirectory(snapshot, path, kWholeTree);
         } else {
             bool readOnly = found.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
-            snapshot.Add("file", path, "size " + std::to_string(found.nFileSizeLow) + ", " + HashFile(path) +
+            snapshot.Add("file", path, "size " + std::to_string(found.nFileSizeLow) + ", " +
+                                           (IsProfileFile(path) ? ProfileLines(path) : HashFile(path)) +
                                            (readOnly ? ", read-only" : ""));
         }
     } while (FindNextFileA(search, &found));

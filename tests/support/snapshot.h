@@ -7,7 +7,8 @@
 //             depth; C:\windows and C:\windows\system32 without their
 //             subdirectories; C:\windows\system and C:\windows\system32\spool
 //             to any depth; the Start Menu program folders of the user and of
-//             all users. A file by its size and a hash of its bytes (and
+//             all users. A file by its size and a hash of its bytes, a
+//             profile file (*.INI) by its size and its lines (and
 //             "read-only"), a directory by its name.
 //   registry  every key and value below the keys the program writes: the
 //             uninstall list, the fax graphics extensions, the per-user WIN.INI

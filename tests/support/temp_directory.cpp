@@ -64,4 +64,16 @@ std::string ReadFile(const std::string& path, bool* ok) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string ProfileValue(const char* section, const std::string& key, const char* file) {
+    char value[512] = "";
+    if (file) GetPrivateProfileStringA(section, key.c_str(), "<missing>", value, sizeof value, file);
+    if (!file) GetProfileStringA(section, key.c_str(), "<missing>", value, sizeof value);
+    return value;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
+}
+
 }  // namespace tst

@@ -1,7 +1,9 @@
-// Scratch directories and whole-file helpers for tests. A TempDirectory is a
+// Scratch directories and whole-file, profile and registry helpers for tests. A TempDirectory is a
 // fresh, uniquely named directory C:\TSTxxxxx\ in the test prefix; it and
 // everything below it (read-only files too) go when it goes out of scope.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -30,5 +32,9 @@ bool WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path, bool* ok = nullptr);
 // True when `path` names an existing file or directory.
 bool FileExists(const std::string& path);
+// A value of WIN.INI, or of the profile file `file`, as the program left it; "<missing>" when there is none.
+std::string ProfileValue(const char* section, const std::string& key, const char* file = nullptr);
+// True when the registry key `path` below `root` exists.
+bool KeyExists(HKEY root, const std::string& path);
 
 }  // namespace tst

@@ -1,10 +1,7 @@
-// The x86 PC the shipped program is made for, as far as the test PC is one.
-// 32-bit Wine reports PROCESSOR_ARCHITECTURE x86 and its spooler serves
-// "Windows NT x86" as its own environment, as a 32-bit PC does. 64-bit Wine
-// reports AMD64 to the x86_64 build, so only there does X86Processor supply
-// x86 (for the share's I386 directory); and its spooler refuses printers on "Windows NT x86"
-// drivers (87), so tests of such printers skip there:
-//   if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
+// The x86 PC the shipped program is made for, as far as the test PC is one: 32-bit Wine is one. 64-bit Wine
+// reports PROCESSOR_ARCHITECTURE AMD64 to the x86_64 build, so only there does X86Processor supply x86 (for
+// the share's I386 directory), and its spooler refuses printers on "Windows NT x86" drivers (87), so tests
+// of such printers skip there: if (!tst::X86Spooler()) GTEST_SKIP() << tst::kNoX86Spooler;
 #pragma once
 
 #include <windows.h>

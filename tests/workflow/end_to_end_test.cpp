@@ -26,7 +26,6 @@ const char kClient[] = "C:\\windows\\TELMORA.EXE";
 const char kSpooler[] = "C:\\windows\\QSPOOL.EXE";
 const char kAutoexec[] = "C:\\AUTOEXEC.BAT";
 const char kNotebookMark[] = "F:\\SYSTEM\\Q-DB\\NOTEBOOK.DAT";
-const char kCopyTarget[] = "C:\\TELMORA CLIENT\\";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Telmora Workstation";
 const char kShareConfig[] =
     "[WORKSTATION]\r\nUserArea: F:\\USERS\\%NAME%\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: F:\\REQUEST\r\n";
@@ -52,11 +51,9 @@ const Expectation kQuit = FunctionBox(IDC_FUNCTION_QUIT);
 const Expectation kQuitFirst =
     DialogExpect(kSetupTitle, {tst::kFunctionQuestion}).Checked(IDC_FUNCTION_INSTALL).Click(IDC_FUNCTION_QUIT).Press(IDOK);
 const Expectation kConfirmUninstall = Product("Are you sure you want to uninstall the Telmora client?", {IDOK, IDCANCEL});
-
-bool KeyExists(const char* path, HKEY root = HKEY_LOCAL_MACHINE) {
-    HKEY key = nullptr;
-    return RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_SUCCESS;
-}
+const Expectation kConnect =
+    MessageBoxExpect(kSetupTitle, "Do you want to connect to a network server as well?", {IDYES, IDNO}).Press(IDYES);
+const Expectation kNetworkServer = Question("Where are the Network server's files installed?");
 
 // The lines of section `name` of the configuration, up to the next section.
 std::string Section(const char* name) {
@@ -78,13 +75,13 @@ void ExpectServers() {
 void InstallQuietlyOnNt() {
     tst::WriteFile(kConfigFile, kShareConfig);
     tst::ExpectRun("/Q", {Error(kMultisendFailed, IDYES)});
-    ASSERT_TRUE(FileExists(kClient) && KeyExists(kUninstallKey));
+    ASSERT_TRUE(FileExists(kClient) && tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 void ExpectClientRemoved() {
     for (const char* file : {kClient, kSpooler, "C:\\windows\\TELMORA.HLP"}) EXPECT_FALSE(FileExists(file)) << file;
     EXPECT_TRUE(FileExists(kConfigFile)) << "the configuration stays";
-    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 const char* const kHeldFiles[] = {kClient, "C:\\windows\\system32\\SNBD6W9S.DLL", "C:\\windows\\system32\\GEAR32SD.DLL"};
@@ -111,13 +108,6 @@ const char kMissingArea[] = "Directory F:\\MISSING not found - Ignore error and 
 
 std::vector<tst::RunCase> Cases() {
     return {
-        // On Windows 95 the printers ask nothing, so a quiet run shows no box at all.
-        {"quiet install, the areas pass", "win95", [] { tst::WriteFile(kConfigFile, kShareConfig); }, "/Q", {}, {},
-         [] {
-             EXPECT_TRUE(FileExists(kClient));
-             EXPECT_TRUE(Holds(ReadFile(kConfigFile), "RequestArea: F:\\REQUEST\r\n"));
-             EXPECT_EQ(tst::ProfileValue("devices", "Telmora Printer"), "QVPRIN,TELMORA.SPL");
-         }},
         // A quiet run asks no server question: only the ignore question, until Yes.
         {"quiet install, an area missing", "win95", [] { tst::WriteFile(kConfigFile, kMissingRequestArea); }, "/q", {},
          {Error(kMissingArea, IDNO), Error(kMissingArea, IDNO), Error(kMissingArea, IDYES)},
@@ -131,13 +121,12 @@ std::vector<tst::RunCase> Cases() {
           Product("Abort installation?", {IDYES, IDNO}), FunctionBox(IDC_FUNCTION_EDIT).Press(IDCANCEL)},
          [] {}},
         // A notebook carries its own fax server (F:) and may connect to a network
-        // server as well: two workstation sections, which edit, copy and update
-        // keep. Declined, the spooler stop leaves both printers out. The edit with
-        // the same log area and language copies nothing and touches no printer.
+        // server as well: two workstation sections, which edit and update keep.
+        // Declined, the spooler stop leaves both printers out. The edit with the
+        // same log area and language copies nothing and touches no printer.
         {"notebook with a network server", "nt40", [] { tst::WriteFile(kNotebookMark, "notebook\r\n"); }, "", {},
-         {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion,
-          MessageBoxExpect(kSetupTitle, "Do you want to connect to a network server as well?", {IDYES, IDNO}).Press(IDYES),
-          Question("Where are the Network server's files installed?").Shows(IDC_PATH_EDIT, "Z:\\").Type(IDC_PATH_EDIT, "n:\\fax"),
+         {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion, kConnect,
+          Expectation(kNetworkServer).Shows(IDC_PATH_EDIT, "Z:\\").Type(IDC_PATH_EDIT, "n:\\fax"),
           Product(kSpoolerPrompt, {IDCANCEL, IDOK}),
           // (cut where the message's 200 characters end)
           Error(std::string("Unable to install Telmora Multisend Printer and Telmora Printer.\nUser requested not to shut "
@@ -152,25 +141,26 @@ std::vector<tst::RunCase> Cases() {
           Question("Your TELMORA user name is normally determined").Type(IDC_PATH_EDIT, "editor"),
           Question("Which language would you like to use for the").Shows(IDC_LANGUAGE_LIST, "English (British)"),
           Question("Where do you want the spooled print files and").Shows(IDC_PATH_EDIT, "C:\\WINDOWS"),
-          FunctionBox(IDC_FUNCTION_COPY).OnShow([](HWND) {
+          FunctionBox(IDC_FUNCTION_UPDATE).OnShow([](HWND) {
               EXPECT_FALSE(FileExists(kSpooler)) << "the edit copied a program file";
               EXPECT_TRUE(Holds(Section("WORKSTATION"), "DefaultUser: EDITOR\r\n"));
               ExpectServers();
           }),
-          Question("Where do you want to copy the Telmora"),
-          Question("Where do you want to copy the Telmora").Type(IDC_PATH_EDIT, "c:\\Telmora Client"),
-          Product(kSpoolerPrompt, {IDOK, IDCANCEL}), Error(kMultisendFailed, IDYES),
-          Question("Do you want to add a new entry in the", IDC_ANSWER_NO),
-          FunctionBox(IDC_FUNCTION_UPDATE).OnShow([](HWND) {
-              EXPECT_TRUE(Holds(Section("WORKSTATION"), "Help: C:\\TELMORA CLIENT\\TELMORA.HLP\r\n"));
-              ExpectServers();
-              DeleteFileA((std::string(kCopyTarget) + "QSPOOL.EXE").c_str());
-          }),
-          Error(kMultisendFailed, IDYES), kQuit},
+          Product(kSpoolerPrompt, {IDOK, IDCANCEL}), Error(kMultisendFailed, IDYES), kQuit},
+         [] { EXPECT_TRUE(FileExists(kSpooler)), ExpectServers(); }},
+        // A notebook whose "network" server is its own keeps one workstation section.
+        {"notebook with its own server as the network server", "win95", [] { tst::WriteFile(kNotebookMark, "notebook\r\n"); },
+         "", {}, {FunctionBox(IDC_FUNCTION_INSTALL), kBaseQuestion, kConnect, Expectation(kNetworkServer).Type(IDC_PATH_EDIT, "f:\\"), kQuit},
+         [] { EXPECT_TRUE(Section("WORKSTATION-1").empty() && Holds(Section("WORKSTATION"), "SystemArea: F:\\SYSTEM\r\n")); }},
+        // Copy and update install the printers over the old ones: removing them
+        // would take the default printer (it names the fax printer) with them.
+        {"update keeps the default printer", "win95",
          [] {
-             EXPECT_TRUE(FileExists(std::string(kCopyTarget) + "QSPOOL.EXE"));
-             ExpectServers();
-         }},
+             tst::WriteFile(kConfigFile, kShareConfig);
+             tst::ExpectRun("/Q", {});
+             WriteProfileStringA("windows", "device", "TELMORA PRINTER,QVTL,LPT1:");
+         },
+         "/Q /U", {}, {}, [] { EXPECT_EQ(tst::ProfileValue("windows", "device"), "Telmora printer,QVPRIN,TELMORA.SPL"); }},
         // /X with /U uninstalls and ends, without the function box and without an
         // update; /Q /X does the same without asking anything. No printer was made
         // on this NT, so their removal asks nothing either.
@@ -182,7 +172,7 @@ std::vector<tst::RunCase> Cases() {
          [] { InstallQuietlyOnNt(), SetFileAttributesA(kClient, FILE_ATTRIBUTE_READONLY); }, "/X", {},
          {kConfirmUninstall, Product("Cannot delete file: TELMORA.EXE.  Delete this file by hand.")},
          [] {
-             EXPECT_TRUE(FileExists(kClient) && KeyExists(kUninstallKey));
+             EXPECT_TRUE(FileExists(kClient) && tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
              EXPECT_FALSE(FileExists(kSpooler));
              SetFileAttributesA(kClient, FILE_ATTRIBUTE_NORMAL);
          }},
@@ -245,9 +235,10 @@ std::vector<tst::RunCase> Cases() {
     };
 }
 // Hostile input, on Windows 95 (where the printers ask nothing): a QVTLINIT
-// and a PATH of 10 000 characters, an /I directory of 1 000, a WIN.INI load
-// line of 1 000, registry values of the wrong type, a TELMORA.INI of random
-// bytes. Wine keeps WIN.INI's [windows] and [Intl] sections in the registry.
+// and a PATH of 10 000 characters, an /I directory of 1 000, registry values
+// of the wrong type, a TELMORA.INI of random bytes (a load line longer than
+// is read is a row of tests/desktop). Wine keeps WIN.INI's [windows] and
+// [Intl] sections in the registry.
 const char kWindowsSection[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const char kIntlSection[] = "Control Panel\\International";
 const char kFarConfig[] = "C:\\FARAWAY\\TELMORA.INI";
@@ -281,10 +272,6 @@ std::string Value(HKEY root, const char* key, const char* name, DWORD* type = nu
     return std::string(data, size).c_str();
 }
 
-const std::string kLoadLine = [] {
-    std::string first = "notepad.exe,C:\\OLD\\TELMORA.EXE,", last = "C:\\X\\TELMORA.EXE";
-    return first + Repeat("c:\\util\\tool.exe,", 1000 - first.size() - last.size()) + last;
-}();
 const std::string kRandomConfig = RandomBytes(20240611, 64 * 1024);
 const std::string kWrongBytes = RandomBytes(7, 1000);
 const DWORD kNumber = 0xC0FFEE;
@@ -293,11 +280,6 @@ std::string g_winIni, g_language;
 
 void TakeSnapshot() { g_before = tst::Snapshot::Take(); }
 void ExpectNoChange() { EXPECT_EQ(tst::DescribeChanges(g_before.ChangesTo(tst::Snapshot::Take())), ""); }
-
-void SetLoadLine() {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "load", REG_SZ, kLoadLine.c_str(), 1001);
-    RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "run", REG_SZ, "C:\\UTIL\\RUN.EXE", 17);
-}
 
 // A TELMORA.INI in a PATH directory beyond the search list's end is not found;
 // a cut QVTLINIT differs from the configuration directory, so on Windows 95
@@ -342,22 +324,11 @@ std::vector<tst::RunCase> HostileCases() {
     autoexec.insert(autoexec.end() - 1, {Question("AUTOEXEC.BAT needs to be edited", IDC_ANSWER_NO),
                                          MessageBoxExpect("Warning!", "Ensure that the line\n'SET QVTLINIT=C:\\WINDOWS'\nis in AUTOEXEC.BAT or a startup file", {IDOK})});
     return {
-        // QVTLINIT, INIT and PATH go into a search list of 511 characters, each
+        // QVTLINIT and PATH go into a search list of 511 characters, each
         // element cut to 254, and QVTLINIT into a value of 254.
         {"QVTLINIT and PATH of 10 000 characters", "win95", PrepareFarConfig, "", {"QVTLINIT=" + qvtlinit, path},
          autoexec, ExpectOnlyANewConfig},
-        {"INIT and PATH of 10 000 characters", "win95", PrepareFarConfig, "", {"INIT=" + qvtlinit, path}, install,
-         ExpectOnlyANewConfig},
         {"an /I directory of 1 000 characters", nullptr, TakeSnapshot, "/I C:\\" + std::string(997, 'D'), {}, {refused}, ExpectNoChange},
-        // The load line is read with a limit of 200 characters: an installation
-        // writes back what it read, without the client, upper case, cut there.
-        {"load line of 1 000 characters, written", "win95", SetLoadLine, "", {}, install,
-         [] {
-             std::string expected = kLoadLine.substr(0, 200);
-             CharUpperBuffA(&expected[0], 200);
-             EXPECT_EQ(Value(HKEY_CURRENT_USER, kWindowsSection, "load"), expected.erase(12, 19));  // the old client
-             EXPECT_EQ(Value(HKEY_CURRENT_USER, kWindowsSection, "run"), "C:\\UTIL\\RUN.EXE");
-         }},
         {"load line and language as numbers", "win95",
          [] {
              RegSetKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "load", REG_DWORD, &kNumber, 4);
@@ -378,7 +349,7 @@ std::vector<tst::RunCase> HostileCases() {
              tst::WriteFile(kAutoexec, "@ECHO OFF\r\n");
          },
          "/Q /X", {}, {},
-         [] { EXPECT_FALSE(KeyExists(kUninstallKey) || KeyExists("Software\\Norvale", HKEY_CURRENT_USER)); }},
+         [] { EXPECT_FALSE(tst::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) || tst::KeyExists(HKEY_CURRENT_USER, "Software\\Norvale")); }},
         // A TELMORA.INI of random bytes: an installation keeps every line byte
         // for byte (Ctrl-Z dropped, an LF for the last line), then adds its own
         // section.
@@ -398,10 +369,9 @@ void Clean() {
     for (const char* file : {kConfigFile, kClient, kSpooler, kAutoexec, kNotebookMark, kFarConfig, "C:\\TELMORA\\TELMORA.INI"}) {
         DeleteFileA(file);
     }
-    for (const char* directory : {kCopyTarget, "C:\\TELMORA\\", "C:\\FARAWAY\\"}) tst::RemoveTree(directory);
+    for (const char* directory : {"C:\\TELMORA\\", "C:\\FARAWAY\\"}) tst::RemoveTree(directory);
     tst::RemoveWin95PrinterEntries();
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "load");
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kWindowsSection, "run");
     if (g_language == "<none>") RegDeleteKeyValueA(HKEY_CURRENT_USER, kIntlSection, "sLanguage");
     if (g_language != "<none>") {
         RegSetKeyValueA(HKEY_CURRENT_USER, kIntlSection, "sLanguage", REG_SZ, g_language.c_str(),

@@ -15,6 +15,7 @@
 #include "support/dialog_driver.h"
 #include "support/fresh_run_state.h"
 #include "support/import_hook.h"
+#include "support/setup_run.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "workflow/config_location.h"
@@ -30,10 +31,6 @@ int FakeInstall() {
     return ++s_installs, s_installResult;
 }
 int FakeOther() { return 1; }
-
-tst::Expectation FunctionBox(int checked, int click) {
-    return tst::DialogExpect("Telmora installation", {"What function do you want to perform?"}).Checked(checked).Click(click).Press(IDOK);
-}
 
 class WorkflowDriverTest : public ::testing::Test {
 protected:
@@ -55,8 +52,8 @@ protected:
 TEST_F(WorkflowDriverTest, FunctionBoxOffersInstallFirstThenQuitAndReportsFailures) {
     s_installResult = 0;
     tst::DialogDriver driver;
-    driver.Expect(FunctionBox(IDC_FUNCTION_INSTALL, IDC_FUNCTION_INSTALL));
-    driver.Expect(FunctionBox(IDC_FUNCTION_QUIT, IDC_FUNCTION_QUIT).OnShow([](HWND) { g_setup.displayProgress[0] = '\0'; }));
+    driver.Expect(tst::FunctionBox(IDC_FUNCTION_INSTALL).Checked(IDC_FUNCTION_INSTALL));
+    driver.Expect(tst::FunctionBox(IDC_FUNCTION_QUIT).OnShow([](HWND) { g_setup.displayProgress[0] = '\0'; }));
     EXPECT_EQ(RunWorkflowDriver(), 1);
     EXPECT_EQ(s_installs, 1);
     EXPECT_STREQ(g_setup.displayProgress, "Installation aborted");
@@ -86,7 +83,6 @@ TEST_F(WorkflowDriverTest, RebootLoopOnlyOutsideNtAndQuietRuns) {
         {tst::kWindows95, 0, {{IDC_REBOOT, IDC_REBOOT}, {IDC_REBOOT, IDC_RETURN_TO_DOS}, {IDC_RETURN_TO_DOS, IDC_REBOOT_EXIT}}, 2},
         {tst::kWindows95, 0, {{IDC_REBOOT, IDCANCEL}}, 0},
         {tst::kWindowsNT40, 0, {}, 0},
-        {tst::kWindowsNT351, 0, {}, 0},
         {tst::kWindows95, 1, {}, 0},
     };
     s_setsRebootNeeded = 1;
@@ -96,8 +92,8 @@ TEST_F(WorkflowDriverTest, RebootLoopOnlyOutsideNtAndQuietRuns) {
         tst::FakeWindowsVersion version(c.version);
         g_setup.quietSwitch = g_setup.quietInstall = c.quiet;
         tst::DialogDriver driver;
-        if (!c.quiet) driver.Expect(FunctionBox(IDC_FUNCTION_INSTALL, IDC_FUNCTION_INSTALL));
-        if (!c.quiet) driver.Expect(FunctionBox(IDC_FUNCTION_QUIT, IDC_FUNCTION_QUIT));
+        if (!c.quiet) driver.Expect(tst::FunctionBox(IDC_FUNCTION_INSTALL).Checked(IDC_FUNCTION_INSTALL));
+        if (!c.quiet) driver.Expect(tst::FunctionBox(IDC_FUNCTION_QUIT));
         for (const auto& box : c.boxes) {
             driver.Expect(tst::DialogExpect("Telmora installation", {"You must reboot your PC for the changes to",
                                                                      "AUTOEXEC.BAT to take effect"})
