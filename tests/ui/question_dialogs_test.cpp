@@ -157,6 +157,8 @@ TEST_F(QuestionDialogsTest, EachQuestionOffersItsDefaultAndTidiesTheAnswer) {
         {"user settings end at an aborted spooler question (Windows 3.1)",
          [&] { tst::FakeWindowsVersion windows31(0x80000A03); return AskUserSettings(&settings); },
          {Box(kNetwork), Box({}), Box(kRunTsr).Press(IDC_ABORT), Abort(IDYES)}, 0},
+        {"user settings end at an aborted network question", [&] { return AskUserSettings(&settings); },
+         {Box(kNetwork).Press(IDCANCEL), Abort(IDYES)}, 0},
         {"user, a network", [&] { return AskDefaultUser(kNetworkPrimary, user); },
          {Box({"Your TELMORA user name is normally determined"}).OnShow(Shows(IDC_PATH_EDIT, "SMITH"))
               .Type(IDC_PATH_EDIT, "averylongname")}, 1},
