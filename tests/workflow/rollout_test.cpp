@@ -1,5 +1,5 @@
 // Rollouts: runs of the real program from the share with the action log
-// (TELMORA_SETUP_LOG) and, but for the person's Abort, unattended
+// (TELMORA_SETUP_LOG) and, but for a person's runs, unattended
 // (TELMORA_SETUP_UNATTENDED=1), each ending in its result code from a real
 // cause; the log's start lines, the box it did not wait for, its result line.
 #include <gtest/gtest.h>
@@ -93,6 +93,12 @@ std::vector<Rollout> Rollouts() {
          "/Q /X", kUnattended, {}, 3010,
          "result: 3010 restart: AUTOEXEC.BAT was changed: Windows must restart before the client works (the "
          "uninstallation completed)", ""},
+        // A person's copy that completes: the log says so.
+        {"a person's copy, log only", "win95", [] { Configure("F:\\"), tst::ExpectRun("/Q", {}); }, "", {kLogVariable},
+         {tst::FunctionBox(IDC_FUNCTION_COPY), tst::DialogExpect(tst::kSetupTitle, {"Where do you want to copy the Telmora"}),
+          tst::DialogExpect(tst::kSetupTitle, {"Where do you want to copy the Telmora"}),
+          tst::DialogExpect(tst::kSetupTitle, {"Do you want to add a new entry in the"}), tst::FunctionBox(IDC_FUNCTION_QUIT)},
+         0, "result: 0 done: the program copy completed", ""},
         // A person's Abort: the log says 1602, the exit code stays 0.
         {"a person's Abort, log only", "win95", [] {}, "", {kLogVariable},
          {tst::FunctionBox(IDC_FUNCTION_INSTALL),

@@ -1,13 +1,15 @@
 // The workflow driver in-process, with the workflows replaced by fakes: what
 // no run of the real program shows from outside (the progress line, a
 // logged-off session, the unattended answers no rollout reaches) and its rules
-// as tables (QVTLINIT, the reboot loop, the version tests). The choices and
-// switches run end to end (end_to_end_test, rollout_test).
+// as tables (QVTLINIT, the reboot loop, the version tests); and one real edit
+// whose failure shows only on the progress line. The choices and switches run
+// end to end (end_to_end_test, rollout_test).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "common/bounded_text.h"
 #include "common/setup_context.h"
 #include "common/windows_version.h"
 #include "config/server_areas.h"
@@ -16,6 +18,7 @@
 #include "support/fresh_run_state.h"
 #include "support/import_hook.h"
 #include "support/setup_run.h"
+#include "support/temp_directory.h"
 #include "ui/question_dialogs.h"
 #include "ui/resource_ids.h"
 #include "workflow/config_location.h"
@@ -149,6 +152,31 @@ TEST_F(WorkflowDriverTest, UnattendedAnswersNeitherWaitNorLoop) {
         EXPECT_EQ(exitWindows_.Calls(), 0);
         EXPECT_EQ(OutcomeCode(g_setup.outcome, g_setup.rebootNeeded), c.code);
     }
+}
+
+// The real edit: a new language whose files the running client holds ends it as failed, before anything
+// is written, so the progress line says so.
+TEST(EditWorkflow, ALanguageTheRunningClientHoldsStopsTheEdit) {
+    tst::FreshRunState();
+    tst::UseMainWindow();
+    text::Copy(g_setup.setupDirectory, "F:\\SYSTEM\\");
+    const char config[] = "[WORKSTATION]\r\nSystemArea: F:\\SYSTEM\r\nRequestArea: F:\\REQUEST\r\n";
+    ASSERT_TRUE(tst::WriteFile("C:\\windows\\TELMORA.INI", config) && tst::StartClient());
+    tst::DialogDriver driver;
+    driver.Expect(tst::FunctionBox(IDC_FUNCTION_EDIT));
+    auto question = [](const char* line) { return tst::DialogExpect(tst::kSetupTitle, {line}); };
+    driver.Expect(question("If required, Telmora will determine the Telmora user name"));
+    driver.Expect(question("Your TELMORA user name is normally determined"));
+    driver.Expect(question("Which language would you like to use for the").Select(IDC_LANGUAGE_LIST, "German"));
+    driver.Expect(question("Where do you want the spooled print files and"));
+    driver.Expect(tst::MessageBoxExpect("Error!", "Unable to copy foreign language DLL.\nPlease closedown Telmora "
+                                                  "client and try again.", {IDOK}));
+    driver.Expect(tst::FunctionBox(IDC_FUNCTION_QUIT).OnShow([](HWND) { g_setup.displayProgress[0] = '\0'; }));
+    EXPECT_EQ(RunWorkflowDriver(), 1);
+    tst::StopClient();
+    EXPECT_STREQ(g_setup.displayProgress, "Installation aborted");
+    EXPECT_EQ(tst::ReadFile("C:\\windows\\TELMORA.INI"), config);
+    DeleteFileA("C:\\windows\\TELMORA.INI");
 }
 
 // The version tests, as "NT, 95, version 4, NT 3.51".
