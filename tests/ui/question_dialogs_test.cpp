@@ -159,6 +159,8 @@ TEST_F(QuestionDialogsTest, EachQuestionOffersItsDefaultAndTidiesTheAnswer) {
          {Box(kNetwork), Box({}), Box(kRunTsr).Press(IDC_ABORT), Abort(IDYES)}, 0},
         {"user settings end at an aborted network question", [&] { return AskUserSettings(&settings); },
          {Box(kNetwork).Press(IDCANCEL), Abort(IDYES)}, 0},
+        {"user settings end at an aborted user name", [&] { return AskUserSettings(&settings); },
+         {Box(kNetwork), Box({}).Press(IDCANCEL), Abort(IDYES)}, 0},
         {"user, a network", [&] { return AskDefaultUser(kNetworkPrimary, user); },
          {Box({"Your TELMORA user name is normally determined"}).OnShow(Shows(IDC_PATH_EDIT, "SMITH"))
               .Type(IDC_PATH_EDIT, "averylongname")}, 1},
