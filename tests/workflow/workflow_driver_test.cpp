@@ -155,7 +155,7 @@ TEST_F(WorkflowDriverTest, UnattendedAnswersNeitherWaitNorLoop) {
 }
 
 // The real edit: a new language whose files the running client holds ends it as failed, before anything
-// is written, so the progress line says so.
+// is written, so the progress line says so; so does a copy aborted at its first question.
 TEST(EditWorkflow, ALanguageTheRunningClientHoldsStopsTheEdit) {
     tst::FreshRunState();
     tst::UseMainWindow();
@@ -171,6 +171,13 @@ TEST(EditWorkflow, ALanguageTheRunningClientHoldsStopsTheEdit) {
     driver.Expect(question("Where do you want the spooled print files and"));
     driver.Expect(tst::MessageBoxExpect("Error!", "Unable to copy foreign language DLL.\nPlease closedown Telmora "
                                                   "client and try again.", {IDOK}));
+    // Then a copy aborted at its first question fails as well.
+    driver.Expect(tst::FunctionBox(IDC_FUNCTION_COPY).OnShow([](HWND) {
+        EXPECT_STREQ(g_setup.displayProgress, "Installation aborted") << "after the edit";
+        g_setup.displayProgress[0] = '\0';
+    }));
+    driver.Expect(question("Where do you want to copy the Telmora").Press(IDC_ABORT));
+    driver.Expect(tst::MessageBoxExpect("Telmora", "Abort installation?", {IDYES, IDNO}).Press(IDYES));
     driver.Expect(tst::FunctionBox(IDC_FUNCTION_QUIT).OnShow([](HWND) { g_setup.displayProgress[0] = '\0'; }));
     EXPECT_EQ(RunWorkflowDriver(), 1);
     tst::StopClient();
